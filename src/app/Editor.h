@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/Environment.h"
+#include "app/LinkState.h"
+#include "app/LogRelay.h"
+#include "base/Clock.h"
+#include "base/Dialogs.h"
+#include "base/Flags.h"
+#include "catalogue/CatalogueState.h"
+#include "commands/RunningEffect.h"
+#include "link/D2XXUnit.h"
+#include "link/MessageExchange.h"
+#include "params/ParamState.h"
+
+#include <QByteArray>
+
+namespace brivo {
+
+// All program-wide state, created once at start and handed by reference to
+// the windows.
+struct Editor {
+    Editor(Clock& clockIn, Dialogs& dialogsIn, Environment environmentIn)
+        : clock(clockIn), dialogs(dialogsIn), environment(std::move(environmentIn)),
+          device(d2xx, dialogs), exchange(device, log, clock, flags) {}
+
+    Clock& clock;
+    Dialogs& dialogs;
+    Environment environment;
+    LogRelay log;
+    D2xx d2xx;
+    D2XXUnit device;
+    Flags flags;
+    MessageExchange exchange;
+    LinkState link;
+    CatalogueState catalogue;
+    RunningEffect running;
+    ParamState params;
+    // The program of the chosen impulse-response effect with a response spliced in.
+    QString irProgram;
+};
+
+} // namespace brivo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace brivo {
+
+// What the editor takes from the desktop around it. The program fills it from
+// the platform; tests give a temporary folder and record opened pages.
+struct Environment {
+    // The user's documents folder; empty when the platform cannot tell.
+    QString documentsFolder;
+    std::function<void(const QUrl&)> openUrl;
+};
+
+inline const QString kMakerWebSite = QStringLiteral("https://www.tandrel.com");
+
+} // namespace brivo

@@ -1,0 +1,27 @@
+#include "app/Program.h"
+
+#include "app/TformFirmwareUpgrade.h"
+#include "app/TformMain.h"
+#include "app/TformPrint.h"
+#include "catalogue/TformFXInfo.h"
+#include "params/TformFXParameters.h"
+
+namespace brivo {
+
+Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
+    Editor& e = *editor_;
+    formMain_ = std::make_unique<TformMain>(e);
+    formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
+    formPrint_ = std::make_unique<TformPrint>();
+    e.log.attach(formPrint_.get());
+    formFXParameters_ = std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);
+    formFXInfo_ = std::make_unique<TformFXInfo>();
+    formMain_->attachWindows(formPrint_.get(), formFXParameters_.get(), formFXInfo_.get());
+}
+
+Program::~Program() {
+    // The console goes before the log that points at it.
+    editor_->log.attach(nullptr);
+}
+
+} // namespace brivo

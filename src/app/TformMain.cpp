@@ -1,0 +1,255 @@
+#include "app/TformMain.h"
+
+#include "app/AppVersion.h"
+#include "app/Editor.h"
+#include "app/TformPrint.h"
+#include "base/Guard.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace brivo {
+
+namespace {
+constexpr int kClientWidth = 399;
+constexpr int kClientHeight = 480;
+constexpr int kDesignLeft = 37;
+constexpr int kDesignTop = 31;
+constexpr int kVersionCheckIntervalMs = 1000;
+const QString kMakerFolder = QStringLiteral("Tandrel");
+const QString kProductFolder = QStringLiteral("Brivo");
+} // namespace
+
+TformMain::TformMain(Editor& editor)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      editor_(editor) {
+    setObjectName(QStringLiteral("formMain"));
+    setWindowTitle(QStringLiteral("Tandrel Editor"));
+    setFixedSize(kClientWidth, kClientHeight);
+    move(kDesignLeft, kDesignTop);
+    createControls();
+    createMenus();
+    FormCreate();
+}
+
+void TformMain::attachWindows(TformPrint* print, TformFXParameters* fxParameters,
+                              TformFXInfo* fxInfo) {
+    print_ = print;
+    fxParameters_ = fxParameters;
+    fxInfo_ = fxInfo;
+}
+
+void TformMain::guarded(const std::function<void()>& handler) {
+    runGuarded(editor_.dialogs, handler);
+}
+
+QPushButton* TformMain::makeButton(const QString& name, const QString& text, QRect geometry) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
+    if (geometry.size().isEmpty())
+        geometry.setSize(button->sizeHint());
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel* TformMain::makeLabel(const QString& name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QAction* TformMain::makeAction(QMenu* menu, const QString& name, const QString& text,
+                               std::function<void()> handler) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    if (handler)
+        connect(action, &QAction::triggered, this,
+                [this, handler = std::move(handler)] { guarded(handler); });
+    return action;
+}
+
+void TformMain::createControls() {
+    MenuBar1 = new QMenuBar(this);
+    MenuBar1->setObjectName(QStringLiteral("MenuBar1"));
+    MenuBar1->setNativeMenuBar(false);
+    MenuBar1->setGeometry(0, 0, kClientWidth, 24);
+
+    lblDeviceName = makeLabel(QStringLiteral("lblDeviceName"), QStringLiteral("Device Name: "),
+                              {8, 29, 174, 17});
+    lblSerialNumber = makeLabel(QStringLiteral("lblSerialNumber"),
+                                QStringLiteral("Serial Number: "), {8, 47, 185, 17});
+    auto* half = new QGraphicsOpacityEffect(lblSerialNumber);
+    half->setOpacity(0.5);
+    lblSerialNumber->setGraphicsEffect(half);
+    lblFirmwareVersion = makeLabel(QStringLiteral("lblFirmwareVersion"),
+                                   QStringLiteral("Firmware Version: "), {9, 64, 174, 20});
+
+    btnUpload = makeButton(QStringLiteral("btnUpload"), QStringLiteral("Upload Selected Effect"),
+                           {7, 90, 174, 36});
+    lblStatus = makeLabel(QStringLiteral("lblStatus"), QStringLiteral("Status: "), {7, 134, 174, 17});
+    btnOpenEffect = makeButton(QStringLiteral("btnOpenEffect"), QStringLiteral("Open FX"),
+                               {9, 164, 174, 31});
+    btnRequest = makeButton(QStringLiteral("btnRequest"), QStringLiteral("Request"), {8, 203, 80, 31});
+    btnAssign = makeButton(QStringLiteral("btnAssign"), QStringLiteral("Assign"), {97, 203, 86, 31});
+    btnStoreSettingsOnPedal = makeButton(QStringLiteral("btnStoreSettingsOnPedal"),
+                                         QStringLiteral("Store Settings On Pedal"), {8, 242, 175, 31});
+
+    chkLiveRequest = new QCheckBox(QStringLiteral("Live Request"), this);
+    chkLiveRequest->setObjectName(QStringLiteral("chkLiveRequest"));
+    chkLiveRequest->setGeometry(QRect(QPoint(8, 281), chkLiveRequest->sizeHint()));
+    chkLiveRequest->setEnabled(false);
+
+    btnUploadFile = makeButton(QStringLiteral("btnUploadFile"), QStringLiteral("Upload File"),
+                               {8, 356, 0, 0});
+    btnTest = makeButton(QStringLiteral("btnTest"), QStringLiteral("TestCode"), {103, 356, 0, 0});
+
+    chkFirmwareUpgradeMode = new QCheckBox(QStringLiteral("Firmware Upgrade Mode"), this);
+    chkFirmwareUpgradeMode->setObjectName(QStringLiteral("chkFirmwareUpgradeMode"));
+    chkFirmwareUpgradeMode->setGeometry(9, 423, 174, 19);
+    chkFirmwareUpgradeMode->hide();
+
+    lblShowNewVersion = makeLabel(QStringLiteral("lblShowNewVersion"), QString(), {8, 450, 145, 22});
+
+    btnGetFXInfo = makeButton(QStringLiteral("btnGetFXInfo"), QStringLiteral("?"), {161, 450, 22, 22});
+    btnGetFXInfo->setToolTip(QStringLiteral("Show the effect's information page"));
+    btnGetFXInfo->setAccessibleName(QStringLiteral("Show the effect's information page"));
+    btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
+    btnGetFXInfo->setEnabled(false);
+    btnGetFXInfo->hide();
+
+    lstCategory = new QListWidget(this);
+    lstCategory->setObjectName(QStringLiteral("lstCategory"));
+    lstCategory->setGeometry(191, 28, 200, 137);
+    lstEffects = new QListWidget(this);
+    lstEffects->setObjectName(QStringLiteral("lstEffects"));
+    lstEffects->setGeometry(191, 173, 200, 299);
+
+    TimerCheckWebVersion = new QTimer(this);
+    TimerCheckWebVersion->setObjectName(QStringLiteral("TimerCheckWebVersion"));
+    TimerCheckWebVersion->setInterval(kVersionCheckIntervalMs);
+}
+
+void TformMain::createMenus() {
+    menuFile = MenuBar1->addMenu(QStringLiteral("File"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuLoadConfiguration =
+        makeAction(menuFile, QStringLiteral("menuLoadConfiguration"), QStringLiteral("Load Configuration"));
+    menuLoadConfiguration->setVisible(false);
+    menuSaveConfiguration =
+        makeAction(menuFile, QStringLiteral("menuSaveConfiguration"), QStringLiteral("Save Configuration"));
+    menuSaveConfiguration->setVisible(false);
+    menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"));
+    menuLoadIR->setEnabled(false);
+
+    menuConnection = MenuBar1->addMenu(QStringLiteral("Connection"));
+    menuConnection->setObjectName(QStringLiteral("menuConnection"));
+    menuScan = makeAction(menuConnection, QStringLiteral("menuScan"), QStringLiteral("Scan"),
+                          [this] { menuScanClick(); });
+    menuConnect = makeAction(menuConnection, QStringLiteral("menuConnect"), QStringLiteral("Connect"),
+                             [this] { menuConnectClick(); });
+    menuDisconnect = makeAction(menuConnection, QStringLiteral("menuDisconnect"),
+                                QStringLiteral("Disconnect"), [this] { menuDisconnectClick(); });
+    menuDisconnect->setEnabled(false);
+
+    menuSettings = MenuBar1->addMenu(QStringLiteral("Settings"));
+    menuSettings->setObjectName(QStringLiteral("menuSettings"));
+    menuLiveEnable =
+        makeAction(menuSettings, QStringLiteral("menuLiveEnable"), QStringLiteral("Alive Parameters!"));
+    menuLiveEnable->setCheckable(true);
+    menuLiveEnable->setVisible(false);
+    menuLook = menuSettings->addMenu(QStringLiteral("Look"));
+    menuLook->setObjectName(QStringLiteral("menuLook"));
+
+    menuFirmwareUpgrade = MenuBar1->addMenu(QStringLiteral("Firmware Upgrade"));
+    menuFirmwareUpgrade->setObjectName(QStringLiteral("menuFirmwareUpgrade"));
+    menuFirmwareUpgradeMode = makeAction(menuFirmwareUpgrade, QStringLiteral("menuFirmwareUpgradeMode"),
+                                         QStringLiteral("Upgrade Mode"));
+    menuStartFirmwareUpgrade = makeAction(menuFirmwareUpgrade,
+                                          QStringLiteral("menuStartFirmwareUpgrade"),
+                                          QStringLiteral("Start Firmware Upgrade"));
+    menuStartFirmwareUpgrade->setEnabled(false);
+
+    menuHelp = MenuBar1->addMenu(QStringLiteral("Help"));
+    menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    menuQuickStart = makeAction(menuHelp, QStringLiteral("menuQuickStart"), QStringLiteral("Quick Start"));
+    menuQuickStart->setVisible(false);
+    menuSupport = makeAction(menuHelp, QStringLiteral("menuSupport"), QStringLiteral("Support"),
+                             [this] { menuSupportClick(); });
+    // The trace is the user's best tool when the pedal misbehaves.
+    menuDiagnosticConsole =
+        makeAction(menuHelp, QStringLiteral("menuDiagnosticConsole"),
+                   QStringLiteral("Diagnostic Console"), [this] { menuDiagnosticConsoleClick(); });
+    menuAppVersion = makeAction(menuHelp, QStringLiteral("menuAppVersion"), QStringLiteral("Version: "));
+    menuAppVersion->setEnabled(false);
+    menuNewAppVersion = makeAction(menuHelp, QStringLiteral("menuNewAppVersion"),
+                                   QStringLiteral("New version available:"));
+    menuNewAppVersion->setEnabled(false);
+    menuNewAppVersion->setVisible(false);
+}
+
+void TformMain::FormCreate() {
+    // 1. The silent listing: labels and the serial number of the last device.
+    list_devices(true);
+    // 2. Line settings, applied at each connection.
+    editor_.device.ftBaudRate = 115200;
+    editor_.device.ftWordLength = FT_BITS_8;
+    editor_.device.ftStopBits = FT_STOP_BITS_1;
+    editor_.device.ftParity = FT_PARITY_NONE;
+    // 3. Mode flags.
+    editor_.flags.upgradeMode = false;
+    editor_.catalogue.editable = false;
+    // 4. Start states of the command controls.
+    btnRequest->setEnabled(false);
+    btnAssign->setEnabled(false);
+    btnStoreSettingsOnPedal->setEnabled(false);
+    btnUploadFile->hide();
+    btnTest->hide();
+    btnUpload->setEnabled(false);
+    btnOpenEffect->setEnabled(false);
+    chkLiveRequest->hide();
+    // 5. The category list joins here with the catalogue browser.
+    // 6. Pot limits.
+    editor_.params.reset_min_max_array();
+    // 7. The online version check joins here.
+    // 8. The program version in the Help menu.
+    menuAppVersion->setText(menuAppVersion->text() + QStringLiteral(" ") + get_app_version());
+    // 9. The maker's folders in the documents folder.
+    createMakerFolders();
+    // 10. The Look menu and the saved look join here.
+}
+
+void TformMain::createMakerFolders() {
+    const QString documents = editor_.environment.documentsFolder;
+    const QString maker = QDir(documents).filePath(kMakerFolder);
+    if (!QDir(maker).exists() && !QDir().mkpath(maker))
+        editor_.dialogs.showMessage(QStringLiteral("Error creating folder: ") +
+                                    QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(maker)));
+    const QString product = QDir(maker).filePath(kProductFolder);
+    if (!QDir(product).exists() && !QDir().mkpath(product))
+        editor_.dialogs.showMessage(QStringLiteral("Error creating subfolder: ") +
+                                    QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(product)));
+}
+
+void TformMain::menuSupportClick() {
+    if (editor_.environment.openUrl)
+        editor_.environment.openUrl(QUrl(kMakerWebSite + QStringLiteral("/contact-us/")));
+}
+
+void TformMain::menuDiagnosticConsoleClick() {
+    if (print_ == nullptr)
+        return;
+    print_->show();
+    print_->raise();
+    print_->activateWindow();
+}
+
+} // namespace brivo

@@ -1,0 +1,94 @@
+// The Connection menu: listing, connecting and disconnecting the bridge.
+#include "app/Editor.h"
+#include "app/TformMain.h"
+#include "link/DeviceNames.h"
+#include "link/EepromIdentity.h"
+#include "link/HexText.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace brivo {
+
+void TformMain::list_devices(bool quiet) {
+    D2XXUnit& device = editor_.device;
+    if (!quiet)
+        lblSerialNumber->setText(QStringLiteral("Serial Number: "));
+    device.GetFTDeviceCount();
+    const DWORD count = device.ftDeviceCount;
+    if (!quiet) {
+        editor_.log.log_line(QStringLiteral("FT device count: ") + QString::number(count));
+        if (count == 0) {
+            editor_.dialogs.showMessage(QStringLiteral("No device found"));
+            lblDeviceName->setText(QStringLiteral("No device found"));
+            return;
+        }
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        device.GetFTDeviceSerialNo(i);
+        const QString serial = QString::fromLocal8Bit(device.FT_Device_String);
+        if (!quiet)
+            editor_.log.log_line(QStringLiteral("FT_Device_String: ") + serial);
+        lblSerialNumber->setText(lblSerialNumber->text() + serial);
+        editor_.link.deviceSerialNumber = serial;
+        device.GetFTDeviceDescription(i);
+        const QByteArray description = device.FT_Device_String;
+        lblDeviceName->setText(deviceDisplayName(description));
+        if (!quiet)
+            editor_.dialogs.showMessage(deviceFoundMessage(description));
+    }
+}
+
+void TformMain::menuScanClick() { list_devices(false); }
+
+void TformMain::menuConnectClick() {
+    D2XXUnit& device = editor_.device;
+    editor_.log.log_line(QStringLiteral("serial number: ") + editor_.link.deviceSerialNumber);
+    if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) == FT_OK)
+        lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
+    device.SetFTBaudRate();
+    device.SetFTDataCharacteristics();
+    editor_.log.log_line(QStringLiteral("FT_HANDLE: 0x") +
+                         hex_of(static_cast<std::uint32_t>(device.handleValue()), 8));
+    editor_.log.append_line(QStringLiteral("baud rate = ") + QString::number(device.ftBaudRate));
+    btnUpload->setEnabled(true);
+    btnOpenEffect->setEnabled(true);
+    chkFirmwareUpgradeMode->setEnabled(false);
+    menuScan->setEnabled(false);
+    menuConnect->setEnabled(false);
+    menuDisconnect->setEnabled(true);
+    // The bootloader check of upgrade mode joins here.
+    read_eeprom_identity();
+}
+
+void TformMain::read_eeprom_identity() {
+    D2XXUnit& device = editor_.device;
+    const EepromIdentity identity = read_eeprom_identity_lines([&device](int address) {
+        device.ReadFTEEPROMWord(static_cast<DWORD>(address));
+        return device.ftEepromWord;
+    });
+    for (const QString& line : identity.lines)
+        editor_.log.log_line(line);
+    editor_.link.eepromManufacturer = identity.manufacturer;
+    editor_.link.eepromDeviceName = identity.deviceName;
+    editor_.link.eepromSerialNumber = identity.serialNumber;
+}
+
+void TformMain::menuDisconnectClick() {
+    if (editor_.device.CloseFTDevice() != FT_OK)
+        return;
+    lblDeviceName->setText(lblDeviceName->text().remove(QStringLiteral("connected")));
+    menuScan->setEnabled(true);
+    menuConnect->setEnabled(true);
+    menuDisconnect->setEnabled(false);
+    btnUpload->setEnabled(false);
+    btnOpenEffect->setEnabled(false);
+    btnRequest->setEnabled(false);
+    btnAssign->setEnabled(false);
+    btnStoreSettingsOnPedal->setEnabled(false);
+    // Locking the FX Parameters window joins here.
+}
+
+} // namespace brivo

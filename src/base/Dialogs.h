@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace brivo {
+
+// Every message box and file dialog goes through here, so tests can script
+// the answers and read the texts.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // A message box with one OK button; returns when it is closed.
+    virtual void showMessage(const QString& text) = 0;
+    // A Yes/No question, Yes the default; true unless the answer is No.
+    virtual bool askYesNo(const QString& text) = 0;
+    // An open-file dialog; an empty text when the user cancels.
+    virtual QString openFileName(const QString& filter) = 0;
+};
+
+} // namespace brivo

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "link/d2xx/D2xx.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace brivo {
+
+class Dialogs;
+
+constexpr int kTxBufferSize = 65536;
+constexpr int kRxBufferSize = 65536;
+constexpr int kOpenSerialNumberBytes = 50;
+
+// The device layer: thin wrappers around the driver calls on one program-wide
+// handle, with the shared transmit and receive buffers. Every failed call is
+// reported at once through ReportFTStatus; nothing is retried.
+class D2XXUnit {
+  public:
+    D2XXUnit(D2xx& driver, Dialogs& dialogs);
+
+    FT_STATUS GetFTDeviceCount();
+    FT_STATUS GetFTDeviceSerialNo(DWORD index);
+    FT_STATUS GetFTDeviceDescription(DWORD index);
+    FT_STATUS Open_USB_Device_By_Serial_Number(const QString& serial);
+    FT_STATUS CloseFTDevice();
+    FT_STATUS SetFTBaudRate();
+    FT_STATUS SetFTDataCharacteristics();
+    FT_STATUS PurgeFTDeviceRX();
+    FT_STATUS PurgeFTDeviceTX();
+    FT_STATUS GetFTQueueStatus();
+    // Reads exactly the bytes queued now (at most the buffer's size); the
+    // argument is kept for the callers' sake and has no effect.
+    DWORD ReadFTDevice(DWORD requested);
+    DWORD WriteFTDevice(DWORD count);
+    FT_STATUS ReadFTEEPROMWord(DWORD address);
+
+    // Shows "label + suffix" when status is not 0.
+    void ReportFTStatus(const QString& label, FT_STATUS status);
+
+    // The handle as a number, for the console.
+    std::uintptr_t handleValue() const { return reinterpret_cast<std::uintptr_t>(ftHandle); }
+
+    FT_HANDLE ftHandle = nullptr;
+    std::array<std::uint8_t, kTxBufferSize> txBuffer{};
+    std::array<std::uint8_t, kRxBufferSize> rxBuffer{};
+    DWORD ftQueueBytes = 0;
+    DWORD ftDeviceCount = 0;
+    std::array<char, kFtListStringBytes> ftSerialNumberBuffer{};
+    std::array<char, kFtListStringBytes> ftDescriptionBuffer{};
+    QByteArray FT_Device_String;
+    std::array<char, kOpenSerialNumberBytes> ftOpenSerialNumber{};
+    DWORD ftBaudRate = 0;
+    UCHAR ftWordLength = 0;
+    UCHAR ftStopBits = 0;
+    UCHAR ftParity = 0;
+    WORD ftEepromWord = 0;
+
+  private:
+    static QByteArray bufferText(const std::array<char, kFtListStringBytes>& buffer);
+
+    D2xx& driver_;
+    Dialogs& dialogs_;
+};
+
+} // namespace brivo

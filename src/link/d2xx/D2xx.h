@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/d2xx/Driver.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace brivo {
+
+// The D2XX-style driver interface: the same calls, flags and status codes,
+// dispatched to the drivers registered at start. Devices are listed driver
+// by driver, in registration order.
+class D2xx {
+  public:
+    void addDriver(std::unique_ptr<Driver> driver);
+
+    FT_STATUS FT_ListDevices(PVOID pArg1, PVOID pArg2, DWORD flags);
+    FT_STATUS FT_OpenEx(PVOID pArg1, DWORD flags, FT_HANDLE* handle);
+    FT_STATUS FT_Close(FT_HANDLE handle);
+    FT_STATUS FT_SetBaudRate(FT_HANDLE handle, DWORD baud);
+    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE handle, UCHAR wordLength, UCHAR stopBits,
+                                        UCHAR parity);
+    FT_STATUS FT_Purge(FT_HANDLE handle, DWORD mask);
+    FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* queued);
+    FT_STATUS FT_Read(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* got);
+    FT_STATUS FT_Write(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* written);
+    FT_STATUS FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value);
+
+  private:
+    FT_STATUS listAll(std::vector<ListedDevice>& devices);
+    Port* portOf(FT_HANDLE handle);
+
+    std::vector<std::unique_ptr<Driver>> drivers_;
+    std::map<FT_HANDLE, std::unique_ptr<Port>> open_;
+    std::uintptr_t nextHandle_ = 0x00A10000;
+};
+
+} // namespace brivo

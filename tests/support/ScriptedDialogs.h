@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace brivo::test {
+
+// Records every message and answers questions from a script (Yes when the
+// script is empty), so tests read what the user would see.
+class ScriptedDialogs final : public Dialogs {
+  public:
+    void showMessage(const QString& text) override { messages.append(text); }
+    bool askYesNo(const QString& text) override {
+        questions.append(text);
+        if (answers.empty())
+            return true;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    QString openFileName(const QString& filter) override {
+        fileFilters.append(filter);
+        if (files.empty())
+            return {};
+        QString file = files.front();
+        files.pop_front();
+        return file;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    QStringList fileFilters;
+    std::deque<bool> answers;
+    std::deque<QString> files;
+};
+
+} // namespace brivo::test
