@@ -13,6 +13,8 @@
 #include "params/ParamState.h"
 
 #include <QByteArray>
+#include <cstdint>
+#include <vector>
 
 namespace brivo {
 
@@ -35,8 +37,12 @@ struct Editor {
     CatalogueState catalogue;
     RunningEffect running;
     ParamState params;
+    // The bytes of the pedal's last status reply, one per number.
+    std::vector<std::uint8_t> statusBytes;
     // The program of the chosen impulse-response effect with a response spliced in.
     QString irProgram;
+    // The effect irProgram was prepared for; an upload of another one must not send it.
+    QString irProgramEffect;
 };
 
 } // namespace brivo

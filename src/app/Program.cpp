@@ -14,7 +14,8 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
     formPrint_ = std::make_unique<TformPrint>();
     e.log.attach(formPrint_.get());
-    formFXParameters_ = std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);
+    formFXParameters_ =
+        std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);
     formFXInfo_ = std::make_unique<TformFXInfo>();
     formMain_->attachWindows(formPrint_.get(), formFXParameters_.get(), formFXInfo_.get());
 }

@@ -7,7 +7,9 @@
 namespace brivo {
 
 namespace {
-QString title() { return QApplication::applicationDisplayName(); }
+QString title() {
+    return QApplication::applicationDisplayName();
+}
 } // namespace
 
 void QtDialogs::showMessage(const QString& text) {
@@ -15,9 +17,8 @@ void QtDialogs::showMessage(const QString& text) {
 }
 
 bool QtDialogs::askYesNo(const QString& text) {
-    const auto answer =
-        QMessageBox::question(QApplication::activeWindow(), title(), text,
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const auto answer = QMessageBox::question(QApplication::activeWindow(), title(), text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer != QMessageBox::No;
 }
 

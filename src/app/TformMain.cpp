@@ -6,11 +6,14 @@
 #include "base/Guard.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -95,21 +98,31 @@ void TformMain::createControls() {
 
     btnUpload = makeButton(QStringLiteral("btnUpload"), QStringLiteral("Upload Selected Effect"),
                            {7, 90, 174, 36});
-    lblStatus = makeLabel(QStringLiteral("lblStatus"), QStringLiteral("Status: "), {7, 134, 174, 17});
-    btnOpenEffect = makeButton(QStringLiteral("btnOpenEffect"), QStringLiteral("Open FX"),
-                               {9, 164, 174, 31});
-    btnRequest = makeButton(QStringLiteral("btnRequest"), QStringLiteral("Request"), {8, 203, 80, 31});
-    btnAssign = makeButton(QStringLiteral("btnAssign"), QStringLiteral("Assign"), {97, 203, 86, 31});
-    btnStoreSettingsOnPedal = makeButton(QStringLiteral("btnStoreSettingsOnPedal"),
-                                         QStringLiteral("Store Settings On Pedal"), {8, 242, 175, 31});
+    lblStatus =
+        makeLabel(QStringLiteral("lblStatus"), QStringLiteral("Status: "), {7, 134, 174, 17});
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(7, 152, 174, 10);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    btnOpenEffect =
+        makeButton(QStringLiteral("btnOpenEffect"), QStringLiteral("Open FX"), {9, 164, 174, 31});
+    btnRequest =
+        makeButton(QStringLiteral("btnRequest"), QStringLiteral("Request"), {8, 203, 80, 31});
+    btnAssign =
+        makeButton(QStringLiteral("btnAssign"), QStringLiteral("Assign"), {97, 203, 86, 31});
+    btnStoreSettingsOnPedal =
+        makeButton(QStringLiteral("btnStoreSettingsOnPedal"),
+                   QStringLiteral("Store Settings On Pedal"), {8, 242, 175, 31});
 
     chkLiveRequest = new QCheckBox(QStringLiteral("Live Request"), this);
     chkLiveRequest->setObjectName(QStringLiteral("chkLiveRequest"));
     chkLiveRequest->setGeometry(QRect(QPoint(8, 281), chkLiveRequest->sizeHint()));
     chkLiveRequest->setEnabled(false);
 
-    btnUploadFile = makeButton(QStringLiteral("btnUploadFile"), QStringLiteral("Upload File"),
-                               {8, 356, 0, 0});
+    btnUploadFile =
+        makeButton(QStringLiteral("btnUploadFile"), QStringLiteral("Upload File"), {8, 356, 0, 0});
     btnTest = makeButton(QStringLiteral("btnTest"), QStringLiteral("TestCode"), {103, 356, 0, 0});
 
     chkFirmwareUpgradeMode = new QCheckBox(QStringLiteral("Firmware Upgrade Mode"), this);
@@ -117,14 +130,17 @@ void TformMain::createControls() {
     chkFirmwareUpgradeMode->setGeometry(9, 423, 174, 19);
     chkFirmwareUpgradeMode->hide();
 
-    lblShowNewVersion = makeLabel(QStringLiteral("lblShowNewVersion"), QString(), {8, 450, 145, 22});
+    lblShowNewVersion =
+        makeLabel(QStringLiteral("lblShowNewVersion"), QString(), {8, 450, 145, 22});
 
-    btnGetFXInfo = makeButton(QStringLiteral("btnGetFXInfo"), QStringLiteral("?"), {161, 450, 22, 22});
+    btnGetFXInfo =
+        makeButton(QStringLiteral("btnGetFXInfo"), QStringLiteral("?"), {161, 450, 22, 22});
     btnGetFXInfo->setToolTip(QStringLiteral("Show the effect's information page"));
     btnGetFXInfo->setAccessibleName(QStringLiteral("Show the effect's information page"));
     btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
     btnGetFXInfo->setEnabled(false);
-    btnGetFXInfo->hide();
+    connect(btnGetFXInfo, &QPushButton::clicked, this,
+            [this] { guarded([this] { btnGetFXInfoClick(); }); });
 
     lstCategory = new QListWidget(this);
     lstCategory->setObjectName(QStringLiteral("lstCategory"));
@@ -132,6 +148,20 @@ void TformMain::createControls() {
     lstEffects = new QListWidget(this);
     lstEffects->setObjectName(QStringLiteral("lstEffects"));
     lstEffects->setGeometry(191, 173, 200, 299);
+
+    const auto wire = [this](QPushButton* button, void (TformMain::*handler)()) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    wire(btnUpload, &TformMain::btnUploadClick);
+    wire(btnUploadFile, &TformMain::btnUploadFileClick);
+    wire(btnOpenEffect, &TformMain::btnOpenEffectClick);
+    wire(btnRequest, &TformMain::btnRequestClick);
+    wire(btnAssign, &TformMain::btnAssignClick);
+    wire(btnStoreSettingsOnPedal, &TformMain::btnStoreSettingsOnPedalClick);
+    wire(btnTest, &TformMain::btnTestClick);
+    connect(chkLiveRequest, &QCheckBox::toggled, this,
+            [this] { guarded([this] { chkLiveRequestChange(); }); });
 
     TimerCheckWebVersion = new QTimer(this);
     TimerCheckWebVersion->setObjectName(QStringLiteral("TimerCheckWebVersion"));
@@ -141,46 +171,55 @@ void TformMain::createControls() {
 void TformMain::createMenus() {
     menuFile = MenuBar1->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    menuLoadConfiguration =
-        makeAction(menuFile, QStringLiteral("menuLoadConfiguration"), QStringLiteral("Load Configuration"));
+    menuLoadConfiguration = makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
+                                       QStringLiteral("Load Configuration"));
     menuLoadConfiguration->setVisible(false);
-    menuSaveConfiguration =
-        makeAction(menuFile, QStringLiteral("menuSaveConfiguration"), QStringLiteral("Save Configuration"));
+    menuSaveConfiguration = makeAction(menuFile, QStringLiteral("menuSaveConfiguration"),
+                                       QStringLiteral("Save Configuration"));
     menuSaveConfiguration->setVisible(false);
     menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"));
     menuLoadIR->setEnabled(false);
+    menuFile->addSeparator();
+    // Sends a file of hex digit pairs as it stands: for programs from the maker.
+    menuUploadFile =
+        makeAction(menuFile, QStringLiteral("menuUploadFile"),
+                   QStringLiteral("Upload Raw Program File..."), [this] { btnUploadFileClick(); });
 
     menuConnection = MenuBar1->addMenu(QStringLiteral("Connection"));
     menuConnection->setObjectName(QStringLiteral("menuConnection"));
     menuScan = makeAction(menuConnection, QStringLiteral("menuScan"), QStringLiteral("Scan"),
                           [this] { menuScanClick(); });
-    menuConnect = makeAction(menuConnection, QStringLiteral("menuConnect"), QStringLiteral("Connect"),
-                             [this] { menuConnectClick(); });
+    menuConnect = makeAction(menuConnection, QStringLiteral("menuConnect"),
+                             QStringLiteral("Connect"), [this] { menuConnectClick(); });
     menuDisconnect = makeAction(menuConnection, QStringLiteral("menuDisconnect"),
                                 QStringLiteral("Disconnect"), [this] { menuDisconnectClick(); });
     menuDisconnect->setEnabled(false);
 
     menuSettings = MenuBar1->addMenu(QStringLiteral("Settings"));
     menuSettings->setObjectName(QStringLiteral("menuSettings"));
-    menuLiveEnable =
-        makeAction(menuSettings, QStringLiteral("menuLiveEnable"), QStringLiteral("Alive Parameters!"));
+    menuLiveEnable = makeAction(menuSettings, QStringLiteral("menuLiveEnable"),
+                                QStringLiteral("Alive Parameters!"));
     menuLiveEnable->setCheckable(true);
+    connect(menuLiveEnable, &QAction::triggered, this,
+            [this] { guarded([this] { menuLiveEnableClick(); }); });
     menuLiveEnable->setVisible(false);
     menuLook = menuSettings->addMenu(QStringLiteral("Look"));
     menuLook->setObjectName(QStringLiteral("menuLook"));
 
     menuFirmwareUpgrade = MenuBar1->addMenu(QStringLiteral("Firmware Upgrade"));
     menuFirmwareUpgrade->setObjectName(QStringLiteral("menuFirmwareUpgrade"));
-    menuFirmwareUpgradeMode = makeAction(menuFirmwareUpgrade, QStringLiteral("menuFirmwareUpgradeMode"),
-                                         QStringLiteral("Upgrade Mode"));
-    menuStartFirmwareUpgrade = makeAction(menuFirmwareUpgrade,
-                                          QStringLiteral("menuStartFirmwareUpgrade"),
-                                          QStringLiteral("Start Firmware Upgrade"));
+    menuFirmwareUpgradeMode =
+        makeAction(menuFirmwareUpgrade, QStringLiteral("menuFirmwareUpgradeMode"),
+                   QStringLiteral("Upgrade Mode"));
+    menuStartFirmwareUpgrade =
+        makeAction(menuFirmwareUpgrade, QStringLiteral("menuStartFirmwareUpgrade"),
+                   QStringLiteral("Start Firmware Upgrade"));
     menuStartFirmwareUpgrade->setEnabled(false);
 
     menuHelp = MenuBar1->addMenu(QStringLiteral("Help"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
-    menuQuickStart = makeAction(menuHelp, QStringLiteral("menuQuickStart"), QStringLiteral("Quick Start"));
+    menuQuickStart =
+        makeAction(menuHelp, QStringLiteral("menuQuickStart"), QStringLiteral("Quick Start"));
     menuQuickStart->setVisible(false);
     menuSupport = makeAction(menuHelp, QStringLiteral("menuSupport"), QStringLiteral("Support"),
                              [this] { menuSupportClick(); });
@@ -188,7 +227,8 @@ void TformMain::createMenus() {
     menuDiagnosticConsole =
         makeAction(menuHelp, QStringLiteral("menuDiagnosticConsole"),
                    QStringLiteral("Diagnostic Console"), [this] { menuDiagnosticConsoleClick(); });
-    menuAppVersion = makeAction(menuHelp, QStringLiteral("menuAppVersion"), QStringLiteral("Version: "));
+    menuAppVersion =
+        makeAction(menuHelp, QStringLiteral("menuAppVersion"), QStringLiteral("Version: "));
     menuAppVersion->setEnabled(false);
     menuNewAppVersion = makeAction(menuHelp, QStringLiteral("menuNewAppVersion"),
                                    QStringLiteral("New version available:"));
@@ -215,8 +255,12 @@ void TformMain::FormCreate() {
     btnTest->hide();
     btnUpload->setEnabled(false);
     btnOpenEffect->setEnabled(false);
-    chkLiveRequest->hide();
-    // 5. The category list joins here with the catalogue browser.
+    // Live Request is how a player watches the pedal's controls move, so the
+    // check box is offered, ready to use.
+    chkLiveRequest->show();
+    chkLiveRequest->setEnabled(true);
+    // 5. The category list.
+    create_categories();
     // 6. Pot limits.
     editor_.params.reset_min_max_array();
     // 7. The online version check joins here.
@@ -231,12 +275,20 @@ void TformMain::createMakerFolders() {
     const QString documents = editor_.environment.documentsFolder;
     const QString maker = QDir(documents).filePath(kMakerFolder);
     if (!QDir(maker).exists() && !QDir().mkpath(maker))
-        editor_.dialogs.showMessage(QStringLiteral("Error creating folder: ") +
-                                    QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(maker)));
+        editor_.dialogs.showMessage(
+            QStringLiteral("Error creating folder: ") +
+            QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(maker)));
     const QString product = QDir(maker).filePath(kProductFolder);
     if (!QDir(product).exists() && !QDir().mkpath(product))
-        editor_.dialogs.showMessage(QStringLiteral("Error creating subfolder: ") +
-                                    QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(product)));
+        editor_.dialogs.showMessage(
+            QStringLiteral("Error creating subfolder: ") +
+            QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(product)));
+}
+
+void TformMain::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, whatever else is open.
+    QWidget::closeEvent(event);
+    QCoreApplication::quit();
 }
 
 void TformMain::menuSupportClick() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -10,6 +11,7 @@ class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -39,6 +41,35 @@ class TformMain final : public QWidget {
     void menuSupportClick();
     void menuDiagnosticConsoleClick();
 
+    // Category browser.
+    void create_categories();
+    void categoryClick(int category);
+    void effetto_cliccato();
+    // Returns true when the key was an arrow key that this handler moved.
+    bool move_up_or_down(int key);
+    void fill_effect_list();
+    // Loads a raw-data resource into the catalogue's line list.
+    void load_resource_lines(const QString& name);
+    // Shows the FX Parameters window for the current effect with this caption.
+    void showFXParameters(const QString& caption);
+    void btnGetFXInfoClick();
+
+    // Effect commands.
+    void btnUploadClick();
+    void btnUploadFileClick();
+    void btnOpenEffectClick();
+    void parse_identity_reply(const QByteArray& reply);
+    void lookup_running_effect();
+    bool select_running_effect(int category);
+    void btnRequestClick();
+    // One status request; false when the link failed and a live loop must end.
+    bool request_status();
+    void btnStoreSettingsOnPedalClick();
+    void chkLiveRequestChange();
+    void menuLiveEnableClick();
+    void btnTestClick();
+    void btnAssignClick();
+
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
     QLabel* lblSerialNumber = nullptr;
@@ -55,6 +86,8 @@ class TformMain final : public QWidget {
     QCheckBox* chkFirmwareUpgradeMode = nullptr;
     QLabel* lblShowNewVersion = nullptr;
     QPushButton* btnGetFXInfo = nullptr;
+    // Shows how far an upload has travelled on the link.
+    QProgressBar* ProgressBar1 = nullptr;
     QListWidget* lstCategory = nullptr;
     QListWidget* lstEffects = nullptr;
     QTimer* TimerCheckWebVersion = nullptr;
@@ -63,6 +96,7 @@ class TformMain final : public QWidget {
     QAction* menuLoadConfiguration = nullptr;
     QAction* menuSaveConfiguration = nullptr;
     QAction* menuLoadIR = nullptr;
+    QAction* menuUploadFile = nullptr;
     QMenu* menuConnection = nullptr;
     QAction* menuScan = nullptr;
     QAction* menuConnect = nullptr;
@@ -80,6 +114,10 @@ class TformMain final : public QWidget {
     QAction* menuAppVersion = nullptr;
     QAction* menuNewAppVersion = nullptr;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void createControls();
     void createMenus();
@@ -92,7 +130,17 @@ class TformMain final : public QWidget {
     QAction* makeAction(QMenu* menu, const QString& name, const QString& text,
                         std::function<void()> handler = {});
 
+    // Waits for the upload's answer, moving the progress bar meanwhile; false
+    // when the link failed.
+    bool waitForUploadAnswer(int byteCount);
+    // Reads the status reply whole; false when the link failed.
+    bool receive_status(std::uint32_t paramCount);
+
     Editor& editor_;
+    // The open-file dialog keeps the filter it was last given.
+    QString openDialogFilter_;
+    // The row select_running_effect found in the effect list.
+    int selectedEffectRow_ = -1;
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;

@@ -41,7 +41,9 @@ void TformMain::list_devices(bool quiet) {
     }
 }
 
-void TformMain::menuScanClick() { list_devices(false); }
+void TformMain::menuScanClick() {
+    list_devices(false);
+}
 
 void TformMain::menuConnectClick() {
     D2XXUnit& device = editor_.device;
@@ -64,16 +66,10 @@ void TformMain::menuConnectClick() {
 }
 
 void TformMain::read_eeprom_identity() {
-    D2XXUnit& device = editor_.device;
-    const EepromIdentity identity = read_eeprom_identity_lines([&device](int address) {
-        device.ReadFTEEPROMWord(static_cast<DWORD>(address));
-        return device.ftEepromWord;
-    });
-    for (const QString& line : identity.lines)
-        editor_.log.log_line(line);
-    editor_.link.eepromManufacturer = identity.manufacturer;
-    editor_.link.eepromDeviceName = identity.deviceName;
-    editor_.link.eepromSerialNumber = identity.serialNumber;
+    const EepromIdentity identity = brivo::read_eeprom_identity(editor_.device, editor_.log);
+    editor_.link.eepromManufacturer = identity.eepromManufacturer;
+    editor_.link.eepromDeviceName = identity.eepromDeviceName;
+    editor_.link.eepromSerialNumber = identity.eepromSerialNumber;
 }
 
 void TformMain::menuDisconnectClick() {

@@ -45,7 +45,9 @@ TformPrint::TformPrint(QWidget* parent) : QWidget(parent, Qt::Window) {
     FormCreate();
 }
 
-void TformPrint::FormCreate() { autoScroll_ = false; }
+void TformPrint::FormCreate() {
+    autoScroll_ = false;
+}
 
 void TformPrint::append_line(const QString& text) {
     // Appending must not move the view: keep the scroll position as it was.
@@ -81,8 +83,12 @@ void TformPrint::btnClearClick() {
     lineCount_ = 0;
 }
 
-void TformPrint::btnScrollTopClick() { Memo1->verticalScrollBar()->setValue(0); }
+void TformPrint::btnScrollTopClick() {
+    Memo1->verticalScrollBar()->setValue(0);
+}
 
-void TformPrint::CheckBox1Change() { autoScroll_ = CheckBox1->isChecked(); }
+void TformPrint::CheckBox1Change() {
+    autoScroll_ = CheckBox1->isChecked();
+}
 
 } // namespace brivo

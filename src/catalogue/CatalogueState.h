@@ -7,8 +7,8 @@
 namespace brivo {
 
 inline const std::array<QString, 7> categoryNames = {
-    QStringLiteral("Gain"),    QStringLiteral("Modulation"),       QStringLiteral("Synthesis"),
-    QStringLiteral("Filter"),  QStringLiteral("Dynamic"),          QStringLiteral("Impulse Response"),
+    QStringLiteral("Gain"),   QStringLiteral("Modulation"), QStringLiteral("Synthesis"),
+    QStringLiteral("Filter"), QStringLiteral("Dynamic"),    QStringLiteral("Impulse Response"),
     QStringLiteral("Other")};
 
 inline const QString kImpulseResponseCategory = QStringLiteral("Impulse Response");

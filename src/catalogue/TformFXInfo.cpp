@@ -1,6 +1,12 @@
 #include "catalogue/TformFXInfo.h"
 
+#include "base/EditorError.h"
+#include "catalogue/ResourceName.h"
+#include "catalogue/Resources.h"
+
+#include <QFile>
 #include <QTextBrowser>
+#include <QUrl>
 
 namespace brivo {
 
@@ -19,6 +25,29 @@ TformFXInfo::TformFXInfo(QWidget* parent)
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(8, 8, 319, 464);
+    WebBrowser1->setOpenExternalLinks(true);
+}
+
+void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
+    if (isVisible())
+        close();
+    move(besides.x() + besides.width(), besides.y());
+    show();
+    setWindowTitle(effectName);
+
+    const QString name = resource_name_of(effectName) + QStringLiteral("_INFO");
+    const std::optional<QByteArray> page = resources::find(name);
+    if (!page)
+        throw EditorError(QStringLiteral("Resource %1 not found").arg(name));
+    const QString path = pageFolder_.filePath(name.toUpper() + QStringLiteral(".html"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*page) != page->size())
+        throw EditorError(QStringLiteral("Cannot write the information page: ") +
+                          file.errorString());
+    file.close();
+    // Reload even when the same file is shown again.
+    WebBrowser1->setSource(QUrl());
+    WebBrowser1->setSource(QUrl::fromLocalFile(path));
 }
 
 } // namespace brivo

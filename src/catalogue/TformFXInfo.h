@@ -1,18 +1,28 @@
 #pragma once
 
+#include <QTemporaryDir>
 #include <QWidget>
 
 class QTextBrowser;
 
 namespace brivo {
 
-// The effect's information page, beside the FX Parameters window.
+// The effect's information page, shown beside the FX Parameters window.
 class TformFXInfo final : public QWidget {
     Q_OBJECT
   public:
     explicit TformFXInfo(QWidget* parent = nullptr);
 
+    // Closes the window if open, places it to the right of `besides` and shows
+    // the page of `effectName`. Throws when the effect has no page.
+    void showPage(const QRect& besides, const QString& effectName);
+
     QTextBrowser* WebBrowser1 = nullptr;
+
+  private:
+    // The page is handed to the view as a file, bytes unchanged, so it keeps
+    // its own character set; the folder goes when the window does.
+    QTemporaryDir pageFolder_;
 };
 
 } // namespace brivo

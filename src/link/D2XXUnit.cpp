@@ -28,9 +28,9 @@ FT_STATUS D2XXUnit::GetFTDeviceCount() {
 }
 
 FT_STATUS D2XXUnit::GetFTDeviceSerialNo(DWORD index) {
-    const FT_STATUS status =
-        driver_.FT_ListDevices(reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(index)),
-                               ftSerialNumberBuffer.data(), FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER);
+    const FT_STATUS status = driver_.FT_ListDevices(
+        reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(index)), ftSerialNumberBuffer.data(),
+        FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER);
     if (status == FT_OK)
         FT_Device_String = bufferText(ftSerialNumberBuffer);
     ReportFTStatus(QStringLiteral("GetFTDeviceSerialNo"), status);
@@ -38,9 +38,9 @@ FT_STATUS D2XXUnit::GetFTDeviceSerialNo(DWORD index) {
 }
 
 FT_STATUS D2XXUnit::GetFTDeviceDescription(DWORD index) {
-    const FT_STATUS status =
-        driver_.FT_ListDevices(reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(index)),
-                               ftDescriptionBuffer.data(), FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION);
+    const FT_STATUS status = driver_.FT_ListDevices(
+        reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(index)), ftDescriptionBuffer.data(),
+        FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION);
     if (status == FT_OK)
         FT_Device_String = bufferText(ftDescriptionBuffer);
     ReportFTStatus(QStringLiteral("GetFTDeviceDescription"), status);
@@ -108,8 +108,8 @@ DWORD D2XXUnit::ReadFTDevice(DWORD /*requested*/) {
 
 DWORD D2XXUnit::WriteFTDevice(DWORD count) {
     DWORD written = 0;
-    const FT_STATUS status =
-        driver_.FT_Write(ftHandle, txBuffer.data(), std::min<DWORD>(count, kTxBufferSize), &written);
+    const FT_STATUS status = driver_.FT_Write(ftHandle, txBuffer.data(),
+                                              std::min<DWORD>(count, kTxBufferSize), &written);
     ReportFTStatus(QStringLiteral("FT_Write"), status);
     return status == FT_OK ? written : 0;
 }

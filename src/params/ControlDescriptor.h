@@ -59,7 +59,6 @@ DescriptorCounts parse_count_line(const QString& line, const QString& descriptor
 // most 24 parameters, a line for every parameter and a ';' in every
 // multi-switch line. Lines after the last parameter are ignored. Throws
 // EditorError naming `descriptorName` and the fault.
-ControlDescriptor parse_control_descriptor(const QStringList& lines,
-                                           const QString& descriptorName);
+ControlDescriptor parse_control_descriptor(const QStringList& lines, const QString& descriptorName);
 
 } // namespace brivo

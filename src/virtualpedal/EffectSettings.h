@@ -28,8 +28,8 @@ struct EffectSettings {
         return static_cast<int>(static_cast<std::int32_t>(valueWords[index]) / kPedalValueScale);
     }
     void setValue(int index, int value) {
-        valueWords[index] = static_cast<std::uint32_t>(static_cast<std::int64_t>(value) *
-                                                       kPedalValueScale);
+        valueWords[index] =
+            static_cast<std::uint32_t>(static_cast<std::int64_t>(value) * kPedalValueScale);
     }
 
     bool operator==(const EffectSettings&) const = default;

@@ -9,11 +9,15 @@ namespace {
 constexpr int kLimitStep = 8;
 constexpr int kLimitByteMax = 127;
 
-int limitSteps(int limit) { return std::clamp(limit / kLimitStep - 1, 0, kLimitByteMax); }
+int limitSteps(int limit) {
+    return std::clamp(limit / kLimitStep - 1, 0, kLimitByteMax);
+}
 
 } // namespace
 
-std::uint8_t minimumLimitByte(int limit) { return static_cast<std::uint8_t>(limitSteps(limit)); }
+std::uint8_t minimumLimitByte(int limit) {
+    return static_cast<std::uint8_t>(limitSteps(limit));
+}
 
 std::uint8_t maximumLimitByte(int limit) {
     if (limit == kPedalFullScale)
@@ -26,7 +30,7 @@ std::uint8_t maximumLimitByte(int limit) {
 std::vector<std::uint8_t> buildStatusRecord(const EffectSettings& settings, int paramCount) {
     paramCount = std::max(0, paramCount);
     std::vector<std::uint8_t> record;
-    record.reserve(4 * static_cast<std::size_t>(paramCount) + kStatusFixedBytes);
+    record.reserve(4 * static_cast<std::size_t>(paramCount) + kPedalStatusFixedBytes);
     for (int i = 0; i < paramCount; ++i) {
         const std::uint32_t word = i < kPedalParameterSlots ? settings.valueWords[i] : 0;
         for (int shift = 24; shift >= 0; shift -= 8)
@@ -37,7 +41,7 @@ std::vector<std::uint8_t> buildStatusRecord(const EffectSettings& settings, int 
             record.push_back(assigned ? 1 : 0);
     for (const bool reversed : settings.reversed)
         record.push_back(reversed ? 1 : 0);
-    record.insert(record.end(), kStatusUnusedBytes, 0);
+    record.insert(record.end(), kPedalStatusUnusedBytes, 0);
     for (const int limit : settings.minLimits)
         record.push_back(minimumLimitByte(limit));
     for (const int limit : settings.maxLimits)

@@ -11,8 +11,8 @@ namespace brivo {
 // Bytes of a status record after the 4 value bytes per parameter: the
 // 7 x 24 controller matrix, 24 reverse flags, 48 unused, 24 minimum and
 // 24 maximum limit bytes.
-constexpr int kStatusFixedBytes = 288;
-constexpr int kStatusUnusedBytes = 48;
+constexpr int kPedalStatusFixedBytes = 288;
+constexpr int kPedalStatusUnusedBytes = 48;
 
 // Limit bytes b stand for (b + 1) * 8; a maximum byte of 0 stands for 1023.
 std::uint8_t minimumLimitByte(int limit);

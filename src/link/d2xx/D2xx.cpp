@@ -10,7 +10,9 @@ namespace {
 constexpr std::uintptr_t kHandleStep = 0x10;
 } // namespace
 
-void D2xx::addDriver(std::unique_ptr<Driver> driver) { drivers_.push_back(std::move(driver)); }
+void D2xx::addDriver(std::unique_ptr<Driver> driver) {
+    drivers_.push_back(std::move(driver));
+}
 
 FT_STATUS D2xx::listAll(std::vector<ListedDevice>& devices) {
     devices.clear();

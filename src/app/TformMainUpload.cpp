@@ -1,0 +1,132 @@
+// Uploading effect programs to the pedal.
+#include "app/Editor.h"
+#include "app/TformMain.h"
+#include "base/EditorError.h"
+#include "base/EventPump.h"
+#include "catalogue/ResourceName.h"
+#include "commands/UploadProgram.h"
+#include "link/HexText.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace brivo {
+
+namespace {
+// Time on the link for one byte at 115200 baud, 8N1.
+constexpr double kByteTimeUs = 1e6 * kLinkBitsPerByte / kLinkBaudRate;
+} // namespace
+
+void TformMain::btnUploadClick() {
+    if (!editor_.dialogs.askYesNo(QStringLiteral("Upload the selected effect?")))
+        return;
+    CatalogueState& catalogue = editor_.catalogue;
+    QString program;
+    if (catalogue.currentCategory == kImpulseResponseCategory) {
+        // Without a response prepared for this very effect there is nothing
+        // the pedal could answer: refuse instead of waiting for nothing.
+        if (editor_.irProgram.isEmpty() || editor_.irProgramEffect != catalogue.currentEffectName)
+            throw EditorError(QStringLiteral(
+                "No impulse response is loaded for this effect. Choose File > Load IR first."));
+        program = editor_.irProgram;
+        editor_.log.log_line(QStringLiteral("file content size: ") +
+                             QString::number(program.size() / 2));
+    } else {
+        const QString name = resource_name_of(catalogue.currentEffectName);
+        editor_.log.log_line(QStringLiteral("resource name: ") + name);
+        load_resource_lines(name);
+        program = catalogue.resourceLines.value(0);
+    }
+    if (const QString fault = program_text_fault(program); !fault.isEmpty())
+        throw EditorError(fault);
+
+    const int count = static_cast<int>(program.size() / 2);
+    editor_.log.log_line(QStringLiteral("size: ") + QString::number(count));
+    if (count > kTxBufferSize)
+        throw EditorError(
+            QStringLiteral("The effect program is too long for the transmit buffer."));
+    const ExchangeGuard exchange = editor_.exchange.beginExchange();
+    const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
+    editor_.log.log_line(QStringLiteral("num of bytes: ") + QString::number(converted));
+    editor_.device.WriteFTDevice(static_cast<DWORD>(count));
+    editor_.log.log_line(QStringLiteral("write to device"));
+    lblStatus->setText(QStringLiteral("Uploading..."));
+
+    if (!waitForUploadAnswer(count))
+        return;
+    DWORD got = 0;
+    do {
+        processPendingEvents();
+        got = editor_.device.ReadFTDevice(kRxBufferSize);
+        if (got > 0) {
+            const QString answer = upload_answer_text(editor_.device.rxBuffer.data());
+            editor_.log.log_line(QStringLiteral("received: ") + answer);
+            lblStatus->setText(answer);
+        }
+    } while (got > 0);
+    editor_.params.reset_min_max_array();
+}
+
+bool TformMain::waitForUploadAnswer(int byteCount) {
+    // The write returns at once; the program then travels for its byte time.
+    const std::int64_t started = editor_.clock.nowUs();
+    const double travelUs = byteCount * kByteTimeUs;
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    const int timeoutMs = linkTimeoutMs(byteCount + kUploadAnswerBytes, kUploadAllowanceMs);
+    bool ok = false;
+    try {
+        ok = editor_.exchange.waitForQueuedBytes(timeoutMs, [&] {
+            const double done = travelUs <= 0 ? 1.0 : (editor_.clock.nowUs() - started) / travelUs;
+            ProgressBar1->setValue(static_cast<int>(100 * std::min(done, 1.0)));
+        });
+    } catch (...) {
+        ProgressBar1->hide();
+        throw;
+    }
+    ProgressBar1->hide();
+    return ok;
+}
+
+void TformMain::btnUploadFileClick() {
+    const QString path = editor_.dialogs.openFileName(openDialogFilter_);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EditorError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+    const QString content = QString::fromLatin1(file.readAll());
+    Log& log = editor_.log;
+    log.append_line(path);
+    log.append_line(QFileInfo(path).fileName());
+    log.append_line(content);
+    log.append_line(QString::number(content.size()));
+    // Line ends and blanks around the digits are not part of the program.
+    const QString program = content.trimmed();
+    if (const QString fault = program_text_fault(program); !fault.isEmpty())
+        throw EditorError(fault);
+    const int count = static_cast<int>(program.size() / 2);
+    if (count > kTxBufferSize)
+        throw EditorError(QStringLiteral("The file is too long for the transmit buffer."));
+    const ExchangeGuard exchange = editor_.exchange.beginExchange();
+    const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
+    log.append_line(QStringLiteral("num of bytes: ") + QString::number(converted));
+    editor_.device.WriteFTDevice(static_cast<DWORD>(count));
+    log.append_line(QStringLiteral("write to device"));
+    if (!waitForUploadAnswer(count))
+        return;
+    DWORD got = 0;
+    do {
+        processPendingEvents();
+        got = editor_.device.ReadFTDevice(kRxBufferSize);
+        if (got > 0)
+            log.append_line(
+                QStringLiteral("received: ") +
+                QString::fromLatin1(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
+                                    kRxBufferSize));
+    } while (got > 0);
+}
+
+} // namespace brivo

@@ -1,0 +1,145 @@
+#include "link/MessageExchange.h"
+
+#include "base/Clock.h"
+#include "base/EditorError.h"
+#include "base/EventPump.h"
+#include "base/Flags.h"
+#include "base/Log.h"
+#include "link/D2XXUnit.h"
+#include "link/HexText.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace brivo {
+
+int linkTimeoutMs(std::int64_t bytesToMove, int allowanceMs) {
+    const std::int64_t bits = std::max<std::int64_t>(bytesToMove, 0) * kLinkBitsPerByte;
+    const std::int64_t transferMs = (bits * 1000 + kLinkBaudRate - 1) / kLinkBaudRate;
+    return static_cast<int>(transferMs + allowanceMs);
+}
+
+QString noReplyLogLine(int timeoutMs) {
+    return QStringLiteral("no reply from the pedal within %1 ms").arg(timeoutMs);
+}
+
+QString endlessReplyLogLine(int timeoutMs) {
+    return QStringLiteral("reply from the pedal did not end within %1 ms").arg(timeoutMs);
+}
+
+ExchangeGuard::ExchangeGuard(ExchangeGuard&& other) noexcept : busy_(other.busy_) {
+    other.busy_ = nullptr;
+}
+
+ExchangeGuard::~ExchangeGuard() {
+    if (busy_ != nullptr)
+        *busy_ = false;
+}
+
+MessageExchange::MessageExchange(D2XXUnit& unit, Log& log, Clock& clock, const Flags& flags)
+    : unit_(unit), log_(log), clock_(clock), flags_(flags) {}
+
+ExchangeGuard MessageExchange::beginExchange() {
+    if (busy_)
+        throw EditorError(QString::fromLatin1(kBusyText));
+    busy_ = true;
+    return ExchangeGuard(&busy_);
+}
+
+void MessageExchange::writeAndPause(int byteCount, bool purgeTxFirst, int pauseAfterMs) {
+    if (purgeTxFirst)
+        unit_.PurgeFTDeviceTX();
+    // A failed write was reported by the device layer; the command goes on.
+    unit_.WriteFTDevice(static_cast<DWORD>(byteCount));
+    if (pauseAfterMs > 0)
+        clock_.sleepMs(pauseAfterMs);
+}
+
+namespace {
+void checkMessageSize(qsizetype byteCount) {
+    if (byteCount < 0 || byteCount > kTxBufferSize)
+        throw EditorError(
+            QString::fromLatin1(kMessageTooLongText).arg(byteCount).arg(kTxBufferSize));
+}
+} // namespace
+
+int MessageExchange::send(const QString& hexText, int byteCount, bool purgeTxFirst,
+                          int pauseAfterMs) {
+    checkMessageSize(byteCount);
+    const int converted = hex_text_to_bytes(hexText, unit_.txBuffer.data(), byteCount);
+    writeAndPause(byteCount, purgeTxFirst, pauseAfterMs);
+    return converted;
+}
+
+void MessageExchange::sendBytes(std::span<const std::uint8_t> bytes, bool purgeTxFirst,
+                                int pauseAfterMs) {
+    checkMessageSize(static_cast<qsizetype>(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), unit_.txBuffer.begin());
+    writeAndPause(static_cast<int>(bytes.size()), purgeTxFirst, pauseAfterMs);
+}
+
+bool MessageExchange::waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll) {
+    const std::int64_t startMs = clock_.nowMs();
+    for (;;) {
+        processPendingEvents();
+        if (onPoll)
+            onPoll();
+        if (unit_.GetFTQueueStatus() != FT_OK)
+            return false;
+        if (unit_.ftQueueBytes > 0)
+            return true;
+        if (clock_.nowMs() - startMs >= timeoutMs) {
+            log_.log_line(noReplyLogLine(timeoutMs));
+            throw EditorError(QString::fromLatin1(kNoReplyText));
+        }
+        clock_.sleepMs(kPollIntervalMs);
+    }
+}
+
+QByteArray MessageExchange::receive_reply(int timeoutMs) {
+    const ExchangeGuard guard = beginExchange();
+    return readReply(timeoutMs);
+}
+
+QByteArray MessageExchange::receive_reply(const ExchangeGuard& held, int timeoutMs) {
+    if (held.busy_ != &busy_)
+        throw std::logic_error("receive_reply: the exchange guard is not held");
+    return readReply(timeoutMs);
+}
+
+QByteArray MessageExchange::readReply(int timeoutMs) {
+    if (!waitForQueuedBytes(timeoutMs))
+        return {};
+
+    const bool upgradeMode = flags_.upgradeMode;
+    const std::int64_t startMs = clock_.nowMs();
+    QByteArray reply;
+    std::int64_t total = 0;
+    for (;;) {
+        processPendingEvents();
+        const DWORD n = unit_.ReadFTDevice(kReplyPieceBytes);
+        if (!upgradeMode)
+            clock_.sleepMs(kReplyReadPauseMs);
+        if (n == 0)
+            break;
+        if (upgradeMode) {
+            // Only the first byte received is kept: the bootloader's ACK or NACK.
+            if (reply.isEmpty())
+                reply = bytes_to_hex_text(unit_.rxBuffer.data(), 1).toLatin1();
+        } else {
+            reply.append(reinterpret_cast<const char*>(unit_.rxBuffer.data()), kReplyPieceBytes);
+        }
+        total += n;
+        // A pedal that never stops sending would keep the command (and memory) growing.
+        if (clock_.nowMs() - startMs >= timeoutMs) {
+            log_.log_line(endlessReplyLogLine(timeoutMs));
+            unit_.PurgeFTDeviceRX();
+            throw EditorError(QString::fromLatin1(kEndlessReplyText));
+        }
+    }
+    log_.log_line(QStringLiteral("num of bytes received: ") + QString::number(total));
+    unit_.PurgeFTDeviceRX();
+    return reply;
+}
+
+} // namespace brivo

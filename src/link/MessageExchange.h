@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace brivo {
+
+class Clock;
+class D2XXUnit;
+class Log;
+struct Flags;
+
+// The link runs at 115200 baud, 8N1: ten bits on the wire per byte.
+constexpr int kLinkBaudRate = 115200;
+constexpr int kLinkBitsPerByte = 10;
+// Time allowed on top of the transfer time for the pedal to act and answer.
+constexpr int kReplyAllowanceMs = 3000;
+constexpr int kBootloaderAllowanceMs = 1000;
+// Between two looks at the receive queue the editor sleeps this long.
+constexpr int kPollIntervalMs = 1;
+// In normal mode a reply counts as complete when nothing new arrived this
+// long after the previous read.
+constexpr int kReplyReadPauseMs = 100;
+// A read takes at most this much; replies come in pieces of this size.
+constexpr int kReplyPieceBytes = 65536;
+
+// The time-out for an exchange that moves `bytesToMove` bytes over the link
+// (sent plus expected back), rounded up to whole milliseconds, plus
+// `allowanceMs`.
+int linkTimeoutMs(std::int64_t bytesToMove, int allowanceMs = kReplyAllowanceMs);
+
+// Default time-out of receive_reply: an effect reply of a few lines.
+constexpr int kReplyTimeoutMs = kReplyAllowanceMs;
+
+// What the user and the console are told.
+QString noReplyLogLine(int timeoutMs);
+QString endlessReplyLogLine(int timeoutMs);
+inline const char* const kNoReplyText = "The pedal did not answer. Check the cable and try again.";
+inline const char* const kEndlessReplyText =
+    "The pedal kept sending data without end. Check the cable and try again.";
+inline const char* const kBusyText =
+    "The pedal is busy with another command. Try again in a moment.";
+inline const char* const kMessageTooLongText =
+    "The message is too long for the transmit buffer (%1 bytes, at most %2).";
+
+class MessageExchange;
+
+// Held while a command waits for the pedal's reply. Commands run nested
+// inside a wait (the wait keeps the window responsive); only one of them may
+// be waiting on the link at a time, or replies would go to the wrong one.
+// Take it before sending the request, keep it until the reply is read.
+class [[nodiscard]] ExchangeGuard {
+  public:
+    ExchangeGuard(ExchangeGuard&& other) noexcept;
+    ExchangeGuard& operator=(ExchangeGuard&&) = delete;
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+    ~ExchangeGuard();
+
+  private:
+    friend class MessageExchange;
+    explicit ExchangeGuard(bool* busy) : busy_(busy) {}
+    bool* busy_;
+};
+
+// The framing shared by every message: the send sequence and the common
+// reply receiver, over the device layer.
+class MessageExchange {
+  public:
+    MessageExchange(D2XXUnit& unit, Log& log, Clock& clock, const Flags& flags);
+
+    // Takes the one reply-waiting slot; throws EditorError (kBusyText) when
+    // another command holds it.
+    ExchangeGuard beginExchange();
+    bool exchangeInProgress() const { return busy_; }
+
+    // Send sequence: the first byteCount bytes of txBuffer from the hex text
+    // (bytes the text does not cover keep what was there), purge TX if asked,
+    // one write, then a pause of the UI thread (no events are processed).
+    // Returns the number of bytes the text converted. Throws EditorError when
+    // byteCount exceeds the transmit buffer.
+    int send(const QString& hexText, int byteCount, bool purgeTxFirst, int pauseAfterMs);
+    // The same with bytes stored directly.
+    void sendBytes(std::span<const std::uint8_t> bytes, bool purgeTxFirst, int pauseAfterMs);
+
+    // Waits until the receive queue holds a byte, processing window events and
+    // sleeping kPollIntervalMs between looks; `onPoll` (a progress display, say)
+    // runs at each look. False when the queue-status call fails (already
+    // reported to the user). On time-out logs noReplyLogLine and throws
+    // EditorError (kNoReplyText). Callers hold an ExchangeGuard.
+    bool waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll = {});
+
+    // Waits for the pedal's reply and reads it until a read brings nothing.
+    // Normal mode: every read appends the whole receive buffer (65,536 bytes,
+    // the new bytes first, then what earlier reads left). Upgrade mode: the
+    // first byte received as two hex digits. Empty when the queue-status call
+    // fails. Takes the exchange slot itself (throws kBusyText when taken).
+    QByteArray receive_reply(int timeoutMs = kReplyTimeoutMs);
+    // For a command that already holds the slot across several steps.
+    QByteArray receive_reply(const ExchangeGuard& held, int timeoutMs = kReplyTimeoutMs);
+
+  private:
+    void writeAndPause(int byteCount, bool purgeTxFirst, int pauseAfterMs);
+    QByteArray readReply(int timeoutMs);
+
+    D2XXUnit& unit_;
+    Log& log_;
+    Clock& clock_;
+    const Flags& flags_;
+    bool busy_ = false;
+};
+
+} // namespace brivo

@@ -1,0 +1,225 @@
+#include "link/usb/UsbDriver.h"
+
+#include "link/usb/UsbMapping.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <ftdi.h>
+
+namespace brivo {
+
+namespace {
+
+using namespace brivo::usb;
+
+// libftdi's reads block until the chip sends a packet, which an idle chip does
+// when its latency timer runs out: a short timer keeps each poll short.
+constexpr unsigned char kLatencyTimerMs = 2;
+// Only a safety net: a time-out in the middle of a transfer would lose bytes,
+// so it stays well above the latency timer.
+constexpr int kUsbReadTimeoutMs = 100;
+// Bytes taken from the chip per poll, and the most kept on the host side.
+constexpr int kPullChunkBytes = 4096;
+constexpr std::size_t kHostQueueLimitBytes = 1 << 20;
+constexpr int kStringBytes = 128;
+
+struct ContextDeleter {
+    void operator()(ftdi_context* context) const { ftdi_free(context); }
+};
+using Context = std::unique_ptr<ftdi_context, ContextDeleter>;
+
+struct ListDeleter {
+    void operator()(ftdi_device_list* list) const { ftdi_list_free2(list); }
+};
+using DeviceList = std::unique_ptr<ftdi_device_list, ListDeleter>;
+
+struct FoundDevice {
+    libusb_device* device;
+    ListedDevice listed;
+};
+
+// Lists the bridges whose strings can be read. `unreadable` counts the others
+// (usually a missing udev rule).
+FT_STATUS findBridges(ftdi_context* context, DeviceList& list, std::vector<FoundDevice>& found,
+                      int& unreadable) {
+    ftdi_device_list* raw = nullptr;
+    const int count = ftdi_usb_find_all(context, &raw, kFtdiVendorId, kFt230xProductId);
+    list.reset(raw);
+    if (count < 0)
+        return FT_IO_ERROR;
+    unreadable = 0;
+    for (ftdi_device_list* entry = raw; entry != nullptr; entry = entry->next) {
+        std::array<char, kStringBytes> description{};
+        std::array<char, kStringBytes> serial{};
+        if (ftdi_usb_get_strings2(context, entry->dev, nullptr, 0, description.data(), kStringBytes,
+                                  serial.data(), kStringBytes) < 0) {
+            ++unreadable;
+            continue;
+        }
+        found.push_back({entry->dev, {serial.data(), description.data()}});
+    }
+    return FT_OK;
+}
+
+void warnUnreadableOnce(int unreadable) {
+    static bool warned = false;
+    if (unreadable == 0 || warned)
+        return;
+    warned = true;
+    qWarning("brivo: %d FTDI bridge(s) found but not readable; the udev rule for 0403:6015 "
+             "grants access",
+             unreadable);
+}
+
+class UsbPort final : public Port {
+  public:
+    explicit UsbPort(Context context) : context_(std::move(context)) {}
+    ~UsbPort() override { close(); }
+
+    FT_STATUS setBaudRate(DWORD baud) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        return statusOfBaudRateResult(ftdi_set_baudrate(context_.get(), static_cast<int>(baud)));
+    }
+
+    FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        const auto bits = ftdiBitsFor(wordLength);
+        const auto stop = ftdiStopBitsFor(stopBits);
+        const auto par = ftdiParityFor(parity);
+        if (!bits || !stop || !par)
+            return FT_INVALID_PARAMETER;
+        const int result = ftdi_set_line_property(
+            context_.get(), static_cast<ftdi_bits_type>(*bits),
+            static_cast<ftdi_stopbits_type>(*stop), static_cast<ftdi_parity_type>(*par));
+        return result == 0 ? FT_OK : FT_IO_ERROR;
+    }
+
+    FT_STATUS purge(DWORD mask) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        if (mask & FT_PURGE_RX) {
+            queue_.clear();
+            if (ftdi_tciflush(context_.get()) != 0)
+                return FT_IO_ERROR;
+        }
+        if ((mask & FT_PURGE_TX) && ftdi_tcoflush(context_.get()) != 0)
+            return FT_IO_ERROR;
+        return FT_OK;
+    }
+
+    FT_STATUS getQueueStatus(DWORD* queued) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        if (queue_.size() < kHostQueueLimitBytes) {
+            std::array<unsigned char, kPullChunkBytes> chunk{};
+            const int result = ftdi_read_data(context_.get(), chunk.data(), kPullChunkBytes);
+            if (const FT_STATUS status = statusOfReadResult(result); status != FT_OK)
+                return status;
+            if (result > 0)
+                queue_.insert(queue_.end(), chunk.begin(), chunk.begin() + result);
+        }
+        *queued = static_cast<DWORD>(queue_.size());
+        return FT_OK;
+    }
+
+    FT_STATUS read(std::uint8_t* buffer, DWORD count, DWORD* got) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        const auto n = std::min<std::size_t>(count, queue_.size());
+        std::copy_n(queue_.begin(), n, buffer);
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(n));
+        *got = static_cast<DWORD>(n);
+        return FT_OK;
+    }
+
+    FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        if (count == 0)
+            return FT_OK;
+        const int result = ftdi_write_data(context_.get(), data, static_cast<int>(count));
+        if (const FT_STATUS status = statusOfWriteResult(result); status != FT_OK)
+            return status;
+        *written = static_cast<DWORD>(result);
+        return FT_OK;
+    }
+
+    FT_STATUS readEE(DWORD wordAddress, WORD* value) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        unsigned short word = 0;
+        if (ftdi_read_eeprom_location(context_.get(), static_cast<int>(wordAddress), &word) != 0)
+            return FT_EEPROM_READ_FAILED;
+        *value = word;
+        return FT_OK;
+    }
+
+    // The handle is given up even when the device is already gone (unplugged):
+    // a close that failed then would leave the editor unable to disconnect.
+    FT_STATUS close() override {
+        if (context_)
+            ftdi_usb_close(context_.get());
+        context_.reset();
+        queue_.clear();
+        return FT_OK;
+    }
+
+  private:
+    Context context_;
+    std::deque<std::uint8_t> queue_;
+};
+
+} // namespace
+
+FT_STATUS UsbDriver::listDevices(std::vector<ListedDevice>& devices) {
+    devices.clear();
+    Context context(ftdi_new());
+    if (!context)
+        return FT_OTHER_ERROR; // libusb could not start: no USB here
+    DeviceList list;
+    std::vector<FoundDevice> found;
+    int unreadable = 0;
+    if (const FT_STATUS status = findBridges(context.get(), list, found, unreadable);
+        status != FT_OK)
+        return status;
+    warnUnreadableOnce(unreadable);
+    if (found.empty() && unreadable > 0)
+        return FT_DEVICE_NOT_OPENED;
+    for (const FoundDevice& device : found)
+        devices.push_back(device.listed);
+    return FT_OK;
+}
+
+FT_STATUS UsbDriver::open(const std::string& serialNumber, std::unique_ptr<Port>& port) {
+    Context context(ftdi_new());
+    if (!context)
+        return FT_DEVICE_NOT_FOUND;
+    DeviceList list;
+    std::vector<FoundDevice> found;
+    int unreadable = 0;
+    if (findBridges(context.get(), list, found, unreadable) != FT_OK)
+        return FT_DEVICE_NOT_FOUND;
+    // Opening the listed device itself, rather than searching again by serial
+    // number, keeps an unreadable second bridge from failing the open.
+    const auto match = std::find_if(found.begin(), found.end(), [&](const FoundDevice& device) {
+        return device.listed.serialNumber == serialNumber;
+    });
+    if (match == found.end())
+        return FT_DEVICE_NOT_FOUND;
+    // Give the port back to the kernel's serial driver on close.
+    context->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
+    if (const FT_STATUS status =
+            statusOfOpenResult(ftdi_usb_open_dev(context.get(), match->device));
+        status != FT_OK)
+        return status;
+    context->usb_read_timeout = kUsbReadTimeoutMs;
+    ftdi_set_latency_timer(context.get(), kLatencyTimerMs);
+    port = std::make_unique<UsbPort>(std::move(context));
+    return FT_OK;
+}
+
+} // namespace brivo

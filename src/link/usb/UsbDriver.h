@@ -1,0 +1,19 @@
+#pragma once
+
+#include "link/d2xx/Driver.h"
+
+namespace brivo {
+
+// Real FT230X bridges over libftdi1. libftdi has no queue-status call, so an
+// open port pulls what the chip has into a host-side queue whenever the queue
+// status is asked for, and reads take from that queue.
+class UsbDriver final : public Driver {
+  public:
+    std::string name() const override { return "usb"; }
+    // An error status when USB cannot be used at all (no libusb, or no device
+    // can be read for lack of permission): the listing then skips this driver.
+    FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
+    FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
+};
+
+} // namespace brivo

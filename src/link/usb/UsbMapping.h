@@ -1,0 +1,26 @@
+#pragma once
+
+#include "link/d2xx/Ftd2xx.h"
+
+#include <optional>
+
+namespace brivo::usb {
+
+// USB ids of the FT230X bridge.
+constexpr int kFtdiVendorId = 0x0403;
+constexpr int kFt230xProductId = 0x6015;
+
+// libftdi's line-property values for the D2XX codes (the numbers agree, but
+// only the ones both sides know are passed on); nullopt for an unknown code.
+std::optional<int> ftdiBitsFor(UCHAR wordLength);
+std::optional<int> ftdiStopBitsFor(UCHAR stopBits);
+std::optional<int> ftdiParityFor(UCHAR parity);
+
+// D2XX status for a libftdi result.
+FT_STATUS statusOfOpenResult(int result);
+FT_STATUS statusOfBaudRateResult(int result);
+// Reads: a USB time-out only means nothing arrived, which is no failure.
+FT_STATUS statusOfReadResult(int result);
+FT_STATUS statusOfWriteResult(int result);
+
+} // namespace brivo::usb

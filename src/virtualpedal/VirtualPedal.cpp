@@ -1,0 +1,237 @@
+#include "virtualpedal/VirtualPedal.h"
+
+#include <algorithm>
+
+namespace brivo {
+
+namespace {
+constexpr std::int64_t kNsPerUs = 1000;
+constexpr std::int64_t kNsPerMs = 1'000'000;
+constexpr UCHAR kLastParity = FT_PARITY_SPACE;
+} // namespace
+
+VirtualPedal::VirtualPedal(Clock& clock, std::string serial, std::string description)
+    : clock_(clock), serial_(std::move(serial)), description_(std::move(description)),
+      eeprom_(buildBridgeEeprom(kManufacturer, description_, serial_)) {}
+
+std::int64_t VirtualPedal::nowNs() const {
+    return clock_.nowUs() * kNsPerUs;
+}
+
+void VirtualPedal::advance() {
+    const std::int64_t now = nowNs();
+    link_.deliverDue(now, [this](std::uint8_t byte, std::int64_t atNs) {
+        if (auto answer = processor_.consume(byte, atNs / kNsPerUs))
+            sendAnswer(*answer, atNs);
+    });
+    link_.advanceReceive(now);
+}
+
+void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
+    if (faults_.silent)
+        return;
+    std::vector<std::uint8_t> bytes;
+    bytes.swap(faults_.garbageBeforeNextReply);
+    bytes.insert(bytes.end(), answer.bytes.begin(), answer.bytes.end());
+    const std::int64_t start = atNs + answer.processingUs * kNsPerUs +
+                               static_cast<std::int64_t>(faults_.replyDelayMs) * kNsPerMs;
+    if (faults_.splitChunkBytes <= 0) {
+        link_.deviceSend(start, bytes);
+        return;
+    }
+    const auto chunk = static_cast<std::size_t>(faults_.splitChunkBytes);
+    const std::int64_t gapNs = static_cast<std::int64_t>(faults_.splitGapMs) * kNsPerMs;
+    std::int64_t at = start;
+    for (std::size_t first = 0; first < bytes.size(); first += chunk, at += gapNs) {
+        const std::size_t end = std::min(bytes.size(), first + chunk);
+        link_.deviceSend(at, std::vector<std::uint8_t>(bytes.begin() + first, bytes.begin() + end));
+    }
+}
+
+void VirtualPedal::unplug() {
+    advance();
+    plugged_ = false;
+    openSession_ = 0;
+    link_.reset();
+    processor_.resetParser();
+}
+
+void VirtualPedal::replug() {
+    advance();
+    plugged_ = true;
+}
+
+void VirtualPedal::setSplitReplies(int chunkBytes, int gapMs) {
+    faults_.splitChunkBytes = std::max(0, chunkBytes);
+    faults_.splitGapMs = std::max(0, gapMs);
+}
+
+void VirtualPedal::injectGarbage(const std::vector<std::uint8_t>& bytes) {
+    faults_.garbageBeforeNextReply.insert(faults_.garbageBeforeNextReply.end(), bytes.begin(),
+                                          bytes.end());
+}
+
+void VirtualPedal::moveController(int controller, int position) {
+    advance();
+    processor_.moveController(controller, position);
+}
+
+void VirtualPedal::setParameterValue(int index, int value) {
+    advance();
+    processor_.setParameterValue(index, value);
+}
+
+int VirtualPedal::runningEffectNumber() {
+    advance();
+    return processor_.runningEffectNumber();
+}
+
+int VirtualPedal::runningEffectVersion() {
+    advance();
+    return processor_.runningEffectVersion();
+}
+
+int VirtualPedal::firmwareVersion() {
+    advance();
+    return processor_.firmwareVersion();
+}
+
+const EffectSettings& VirtualPedal::settings() {
+    advance();
+    return processor_.settings();
+}
+
+int VirtualPedal::parameterValue(int index) {
+    return settings().value(index);
+}
+
+std::uint32_t VirtualPedal::parameterWord(int index) {
+    return settings().valueWords.at(index);
+}
+
+bool VirtualPedal::isAssigned(int controller, int index) {
+    return settings().assigned.at(controller).at(index);
+}
+
+bool VirtualPedal::isReversed(int index) {
+    return settings().reversed.at(index);
+}
+
+int VirtualPedal::minLimit(int index) {
+    return settings().minLimits.at(index);
+}
+
+int VirtualPedal::maxLimit(int index) {
+    return settings().maxLimits.at(index);
+}
+
+std::optional<EffectSettings> VirtualPedal::storedSettings() {
+    advance();
+    return processor_.storedSettings(processor_.runningEffectNumber());
+}
+
+std::optional<EffectSettings> VirtualPedal::storedSettingsOf(int effectNumber) {
+    advance();
+    return processor_.storedSettings(effectNumber);
+}
+
+const std::array<std::uint16_t, kPedalParameterSlots>& VirtualPedal::parameterAddresses() {
+    advance();
+    return processor_.parameterAddresses();
+}
+
+const std::vector<ReceivedMessage>& VirtualPedal::received() {
+    advance();
+    return processor_.received();
+}
+
+std::size_t VirtualPedal::rawBytesReceived() {
+    advance();
+    return processor_.rawBytesReceived();
+}
+
+const std::vector<std::uint8_t>& VirtualPedal::garbageReceived() {
+    advance();
+    return processor_.garbage();
+}
+
+const std::vector<UnknownAddressWrite>& VirtualPedal::unknownAddressWrites() {
+    advance();
+    return processor_.unknownAddressWrites();
+}
+
+const std::vector<std::uint8_t>& VirtualPedal::lastUpload() {
+    advance();
+    return processor_.lastUpload();
+}
+
+void VirtualPedal::clearRecord() {
+    advance();
+    processor_.clearRecord();
+    writes_.clear();
+}
+
+FT_STATUS VirtualPedal::beginSession(std::uint64_t& session) {
+    if (!plugged_)
+        return FT_DEVICE_NOT_FOUND;
+    // One handle at a time, as with a real bridge.
+    if (openSession_ != 0)
+        return FT_DEVICE_NOT_OPENED;
+    advance();
+    link_.reset();
+    openSession_ = ++lastSession_;
+    session = openSession_;
+    return FT_OK;
+}
+
+void VirtualPedal::endSession(std::uint64_t session) {
+    if (sessionAlive(session))
+        openSession_ = 0;
+}
+
+bool VirtualPedal::sessionAlive(std::uint64_t session) const {
+    return plugged_ && session != 0 && session == openSession_;
+}
+
+FT_STATUS VirtualPedal::setBaudRate(DWORD baud) {
+    if (baud < kMinBaudRate || baud > kMaxBaudRate)
+        return FT_INVALID_BAUD_RATE;
+    line_.baudRate = baud;
+    return FT_OK;
+}
+
+FT_STATUS VirtualPedal::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
+    const bool wordOk = wordLength == FT_BITS_7 || wordLength == FT_BITS_8;
+    const bool stopOk = stopBits == FT_STOP_BITS_1 || stopBits == FT_STOP_BITS_2;
+    if (!wordOk || !stopOk || parity > kLastParity)
+        return FT_INVALID_PARAMETER;
+    line_ = {line_.baudRate, wordLength, stopBits, parity};
+    return FT_OK;
+}
+
+FT_STATUS VirtualPedal::purge(DWORD mask) {
+    advance();
+    if (mask & FT_PURGE_RX)
+        link_.purgeHostReceive();
+    if (mask & FT_PURGE_TX)
+        link_.purgeHostTransmit(nowNs());
+    return FT_OK;
+}
+
+DWORD VirtualPedal::queued() {
+    advance();
+    return static_cast<DWORD>(link_.hostQueued());
+}
+
+DWORD VirtualPedal::read(std::uint8_t* buffer, DWORD count) {
+    advance();
+    return static_cast<DWORD>(link_.hostRead(buffer, count));
+}
+
+void VirtualPedal::write(const std::uint8_t* data, DWORD count) {
+    advance();
+    writes_.push_back({clock_.nowUs(), std::vector<std::uint8_t>(data, data + count)});
+    link_.hostWrite(nowNs(), data, count);
+}
+
+} // namespace brivo

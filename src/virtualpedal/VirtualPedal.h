@@ -1,0 +1,134 @@
+#pragma once
+
+#include "base/Clock.h"
+#include "link/d2xx/Ftd2xx.h"
+#include "virtualpedal/BridgeEeprom.h"
+#include "virtualpedal/EffectProcessor.h"
+#include "virtualpedal/FaultInjection.h"
+#include "virtualpedal/SerialLink.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brivo {
+
+class VirtualPort;
+
+// Line settings the host gave the bridge (the chip's own defaults until then).
+struct LineSettings {
+    DWORD baudRate = 9600;
+    UCHAR wordLength = FT_BITS_8;
+    UCHAR stopBits = FT_STOP_BITS_1;
+    UCHAR parity = FT_PARITY_NONE;
+};
+
+// One FT_Write call as the bridge took it.
+struct WriteRecord {
+    std::int64_t atUs = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// A Brivo pedal without hardware: an FT230X bridge (listing, EEPROM, serial
+// timing) in front of the effect processor, with a record of what it received
+// and switches for faults. It runs lazily: every port call and every query
+// below first brings it up to the clock's present.
+class VirtualPedal {
+  public:
+    static constexpr const char* kDefaultSerial = "DVIRT001";
+    static constexpr const char* kDefaultDescription = "FT230X Basic UART";
+    static constexpr const char* kManufacturer = "TNDRL";
+    static constexpr DWORD kMinBaudRate = 183;
+    static constexpr DWORD kMaxBaudRate = 3'000'000;
+
+    VirtualPedal(Clock& clock, std::string serial = kDefaultSerial,
+                 std::string description = kDefaultDescription);
+
+    // The bridge.
+    const std::string& serialNumber() const { return serial_; }
+    const std::string& description() const { return description_; }
+    const BridgeEepromImage& eeprom() const { return eeprom_; }
+    const LineSettings& lineSettings() const { return line_; }
+    bool isOpen() const { return openSession_ != 0; }
+    bool isPlugged() const { return plugged_; }
+
+    // Faults.
+    void setSilent(bool silent) { faults_.silent = silent; }
+    // Every call on an open handle fails with FT_IO_ERROR from now on, and the
+    // bridge leaves the listing; bytes in flight are lost.
+    void unplug();
+    // Listed again and can be opened; handles from before stay dead.
+    void replug();
+    void setSplitReplies(int chunkBytes, int gapMs);
+    void setReplyDelayMs(int ms) { faults_.replyDelayMs = ms; }
+    void injectGarbage(const std::vector<std::uint8_t>& bytes);
+    void setFirmwareVersion(int version) { processor_.setFirmwareVersion(version); }
+    const FaultInjection& faults() const { return faults_; }
+
+    // The physical controls.
+    void moveController(int controller, int position);
+    void setParameterValue(int index, int value);
+
+    // The effect processor's state.
+    int runningEffectNumber();
+    int runningEffectVersion();
+    int firmwareVersion();
+    const EffectSettings& settings();
+    int parameterValue(int index);
+    std::uint32_t parameterWord(int index);
+    bool isAssigned(int controller, int index);
+    bool isReversed(int index);
+    int minLimit(int index);
+    int maxLimit(int index);
+    // What a store message kept for the running effect, or for any effect.
+    std::optional<EffectSettings> storedSettings();
+    std::optional<EffectSettings> storedSettingsOf(int effectNumber);
+    const std::array<std::uint16_t, kPedalParameterSlots>& parameterAddresses();
+
+    // The record.
+    const std::vector<ReceivedMessage>& received();
+    std::size_t rawBytesReceived();
+    const std::vector<std::uint8_t>& garbageReceived();
+    const std::vector<UnknownAddressWrite>& unknownAddressWrites();
+    const std::vector<std::uint8_t>& lastUpload();
+    const std::vector<WriteRecord>& writesReceived() const { return writes_; }
+    void clearRecord();
+
+    // Brings the simulation up to the clock's present.
+    void advance();
+
+  private:
+    friend class VirtualPort;
+    friend class VirtualDriver;
+
+    // Bridge side, for the port and the driver.
+    FT_STATUS beginSession(std::uint64_t& session);
+    void endSession(std::uint64_t session);
+    bool sessionAlive(std::uint64_t session) const;
+    FT_STATUS setBaudRate(DWORD baud);
+    FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity);
+    FT_STATUS purge(DWORD mask);
+    DWORD queued();
+    DWORD read(std::uint8_t* buffer, DWORD count);
+    void write(const std::uint8_t* data, DWORD count);
+
+    void sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs);
+    std::int64_t nowNs() const;
+
+    Clock& clock_;
+    std::string serial_;
+    std::string description_;
+    BridgeEepromImage eeprom_;
+    LineSettings line_;
+    bool plugged_ = true;
+    std::uint64_t openSession_ = 0;
+    std::uint64_t lastSession_ = 0;
+
+    SerialLink link_;
+    EffectProcessor processor_;
+    FaultInjection faults_;
+    std::vector<WriteRecord> writes_;
+};
+
+} // namespace brivo

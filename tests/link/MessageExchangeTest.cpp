@@ -1,0 +1,238 @@
+#include "LinkFixture.h"
+#include "base/EditorError.h"
+#include "base/Guard.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace brivo::test {
+namespace {
+
+constexpr std::int64_t kMs = 1000;
+
+class MessageExchangeTest : public LinkFixture {
+  protected:
+    void SetUp() override { openBridge(); }
+
+    // Expects the call to end the command with `text`, as the handler guard shows it.
+    template <typename F> void expectEditorError(F&& call, const char* text) {
+        try {
+            call();
+            ADD_FAILURE() << "no EditorError";
+        } catch (const EditorError& e) {
+            EXPECT_EQ(e.text(), QString::fromLatin1(text));
+        }
+    }
+};
+
+TEST(LinkTimeout, AddsTheTransferTimeAtTheLinkRateToTheAllowance) {
+    EXPECT_EQ(linkTimeoutMs(0), kReplyAllowanceMs);
+    EXPECT_EQ(linkTimeoutMs(1, 0), 1);          // 86.8 us rounds up to a whole millisecond
+    EXPECT_EQ(linkTimeoutMs(11520, 0), 1000);   // one second of bytes at 115200 8N1
+    EXPECT_EQ(linkTimeoutMs(9472, 3000), 3823); // the longest catalogue program
+    EXPECT_EQ(linkTimeoutMs(1, kBootloaderAllowanceMs), 1001);
+    EXPECT_EQ(linkTimeoutMs(-5, 10), 10);
+}
+
+TEST_F(MessageExchangeTest, OneReadReplyFillsAWholeBufferWithTheAnswerFirst) {
+    const std::vector<std::uint8_t> answer{'1', '\r', '\n', '2', '\r', '\n', '3', '\r', '\n', 'x'};
+    unit.rxBuffer.fill('#'); // what earlier replies left behind
+    bridge.arrive(0, answer);
+
+    const QByteArray reply = exchange.receive_reply();
+
+    ASSERT_EQ(reply.size(), kReplyPieceBytes);
+    EXPECT_EQ(reply.left(10), QByteArray("1\r\n2\r\n3\r\nx"));
+    EXPECT_EQ(reply.at(10), '#');
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 10")});
+    EXPECT_EQ(bridge.purgeRxCount, 1);
+    // A pause after the read with data and one after the empty read.
+    EXPECT_EQ(clock.nowUs(), 2 * kReplyReadPauseMs * kMs);
+    EXPECT_FALSE(exchange.exchangeInProgress());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(MessageExchangeTest, SecondPieceOfAReplyStartsAtTheSecondBuffer) {
+    bridge.arrive(0, {'A', 'B', 'C', 'D', 'E'});
+    bridge.arrive(50 * kMs, {'x', 'y', 'z'});
+
+    const QByteArray reply = exchange.receive_reply();
+
+    ASSERT_EQ(reply.size(), 2 * kReplyPieceBytes);
+    EXPECT_EQ(reply.left(5), QByteArray("ABCDE"));
+    // The second read overwrote the start of the buffer; its rest is stale.
+    EXPECT_EQ(reply.mid(kReplyPieceBytes, 5), QByteArray("xyzDE"));
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 8")});
+}
+
+TEST_F(MessageExchangeTest, BytesArrivingAfterTheReplyAreDiscarded) {
+    bridge.arrive(0, {'O', 'K'});
+    bridge.arrive(250 * kMs, {'l', 'a', 't', 'e'});
+    EXPECT_EQ(exchange.receive_reply().left(2), QByteArray("OK"));
+    clock.sleepMs(100);
+    ASSERT_EQ(unit.GetFTQueueStatus(), FT_OK);
+    EXPECT_EQ(unit.ftQueueBytes, 4u); // arrived after the purge: the next reply's problem
+}
+
+TEST_F(MessageExchangeTest, UpgradeModeReturnsTheFirstByteAsHexWithoutPause) {
+    flags.upgradeMode = true;
+    bridge.arrive(0, {0x79});
+
+    EXPECT_EQ(exchange.receive_reply(kBootloaderAllowanceMs), QByteArray("79"));
+    EXPECT_EQ(clock.nowUs(), 0);
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 1")});
+    EXPECT_EQ(bridge.purgeRxCount, 1);
+}
+
+TEST_F(MessageExchangeTest, UpgradeModeWaitCostsOnlyThePolling) {
+    flags.upgradeMode = true;
+    bridge.arrive(7 * kMs, {0x1F, 0x79});
+
+    EXPECT_EQ(exchange.receive_reply(kBootloaderAllowanceMs), QByteArray("1F"));
+    EXPECT_EQ(clock.nowUs(), 7 * kMs);
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 2")});
+}
+
+TEST(MessageExchangeClosed, NeverOpenedDeviceGivesAnEmptyReplyAfterTheReport) {
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    MemoryLog log;
+    Flags flags;
+    D2xx d2xx;
+    D2XXUnit unit(d2xx, dialogs);
+    MessageExchange exchange(unit, log, clock, flags);
+
+    EXPECT_TRUE(exchange.receive_reply().isEmpty());
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QStringLiteral("FT_GetQueueStatus - Invalid handle...")});
+    EXPECT_TRUE(log.lines.isEmpty());
+    EXPECT_FALSE(exchange.exchangeInProgress());
+}
+
+TEST_F(MessageExchangeTest, SilentPedalEndsTheCommandAfterTheTimeOut) {
+    expectEditorError([&] { exchange.receive_reply(); }, kNoReplyText);
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("no reply from the pedal within 3000 ms")});
+    EXPECT_GE(clock.nowMs(), kReplyTimeoutMs);
+    EXPECT_LE(clock.nowMs(), kReplyTimeoutMs + 2 * kPollIntervalMs);
+    // The slot is free again for the next command.
+    EXPECT_FALSE(exchange.exchangeInProgress());
+    bridge.arrive(clock.nowUs(), {'Z'});
+    EXPECT_EQ(exchange.receive_reply().left(1), QByteArray("Z"));
+}
+
+TEST_F(MessageExchangeTest, TimeOutIsShownByTheHandlerGuard) {
+    runGuarded(dialogs, [&] { exchange.receive_reply(kBootloaderAllowanceMs); });
+    EXPECT_EQ(dialogs.messages, QStringList{QString::fromLatin1(kNoReplyText)});
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("no reply from the pedal within 1000 ms")});
+}
+
+TEST_F(MessageExchangeTest, UnplugDuringTheWaitGivesAnEmptyReply) {
+    bridge.unplugAtUs = 500 * kMs;
+    EXPECT_TRUE(exchange.receive_reply().isEmpty());
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QStringLiteral("FT_GetQueueStatus - General IO error...")});
+    EXPECT_TRUE(log.lines.isEmpty());
+    EXPECT_LT(clock.nowMs(), 600);
+}
+
+TEST_F(MessageExchangeTest, EndlessStreamEndsTheCommand) {
+    for (int i = 0; i < 200; ++i)
+        bridge.arrive(i * 50 * kMs, {'?'});
+    expectEditorError([&] { exchange.receive_reply(1000); }, kEndlessReplyText);
+    EXPECT_EQ(log.lines,
+              QStringList{QStringLiteral("reply from the pedal did not end within 1000 ms")});
+    EXPECT_EQ(bridge.purgeRxCount, 1);
+    EXPECT_FALSE(exchange.exchangeInProgress());
+}
+
+TEST_F(MessageExchangeTest, SecondExchangeStartedDuringAWaitIsRefused) {
+    bridge.arrive(10 * kMs, {'O', 'K'});
+    int nestedRuns = 0;
+    // A click handled while the first command waits, running inside its wait.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            ++nestedRuns;
+            runGuarded(dialogs, [&] { exchange.receive_reply(); });
+        },
+        Qt::QueuedConnection);
+
+    const QByteArray reply = exchange.receive_reply();
+
+    EXPECT_EQ(nestedRuns, 1);
+    EXPECT_EQ(reply.left(2), QByteArray("OK"));
+    EXPECT_EQ(dialogs.messages, QStringList{QString::fromLatin1(kBusyText)});
+    EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 2")});
+}
+
+TEST_F(MessageExchangeTest, HeldGuardCoversSeveralStepsAndIsReleasedAtTheEnd) {
+    flags.upgradeMode = true;
+    {
+        const ExchangeGuard guard = exchange.beginExchange();
+        EXPECT_TRUE(exchange.exchangeInProgress());
+        expectEditorError([&] { (void)exchange.beginExchange(); }, kBusyText);
+        expectEditorError([&] { exchange.receive_reply(); }, kBusyText);
+
+        exchange.sendBytes(std::vector<std::uint8_t>{0x7F}, false, 0);
+        bridge.arrive(clock.nowUs(), {0x79});
+        EXPECT_EQ(exchange.receive_reply(guard), QByteArray("79"));
+        EXPECT_TRUE(exchange.exchangeInProgress());
+    }
+    EXPECT_FALSE(exchange.exchangeInProgress());
+    const ExchangeGuard again = exchange.beginExchange();
+    EXPECT_TRUE(exchange.exchangeInProgress());
+}
+
+TEST_F(MessageExchangeTest, WaitForQueuedBytesReportsArrivalAndFailure) {
+    const ExchangeGuard guard = exchange.beginExchange();
+    bridge.arrive(3 * kMs, {1, 2, 3});
+    int polls = 0;
+    EXPECT_TRUE(exchange.waitForQueuedBytes(100, [&] { ++polls; }));
+    EXPECT_EQ(unit.ftQueueBytes, 3u);
+    EXPECT_EQ(clock.nowUs(), 3 * kMs);
+    EXPECT_EQ(polls, 4); // at 0, 1, 2 and 3 ms
+    bridge.unplugAtUs = clock.nowUs();
+    EXPECT_FALSE(exchange.waitForQueuedBytes(100));
+}
+
+TEST_F(MessageExchangeTest, SendConvertsPurgesWritesAndPauses) {
+    EXPECT_EQ(exchange.send(QStringLiteral("0500"), 2, true, 100), 2);
+    ASSERT_EQ(bridge.writes.size(), 1u);
+    EXPECT_EQ(bridge.writes[0], (std::vector<std::uint8_t>{0x05, 0x00}));
+    EXPECT_EQ(bridge.purgeTxCount, 1);
+    EXPECT_EQ(clock.nowMs(), 100);
+    EXPECT_FALSE(exchange.exchangeInProgress()); // sends take no slot
+}
+
+TEST_F(MessageExchangeTest, ShortHexTextSendsWhatTheBufferHeldBefore) {
+    exchange.sendBytes(std::vector<std::uint8_t>{0xAA, 0xBB, 0xCC}, false, 0);
+    EXPECT_EQ(exchange.send(QStringLiteral("01"), 3, false, 0), 1);
+    ASSERT_EQ(bridge.writes.size(), 2u);
+    EXPECT_EQ(bridge.writes[1], (std::vector<std::uint8_t>{0x01, 0xBB, 0xCC}));
+    EXPECT_EQ(bridge.purgeTxCount, 0);
+    EXPECT_EQ(clock.nowUs(), 0);
+}
+
+TEST_F(MessageExchangeTest, MessageLongerThanTheBufferIsRefusedUnsent) {
+    expectEditorError(
+        [&] {
+            exchange.send(QString(2 * (kTxBufferSize + 1), QLatin1Char('0')), kTxBufferSize + 1,
+                          false, 0);
+        },
+        "The message is too long for the transmit buffer (65537 bytes, at most 65536).");
+    const std::vector<std::uint8_t> tooMany(kTxBufferSize + 1, 0);
+    EXPECT_THROW(exchange.sendBytes(tooMany, true, 0), EditorError);
+    EXPECT_TRUE(bridge.writes.empty());
+    EXPECT_EQ(bridge.purgeTxCount, 0);
+}
+
+TEST_F(MessageExchangeTest, FailedWriteIsReportedAndTheSendGoesOn) {
+    bridge.unplugAtUs = 0;
+    EXPECT_EQ(exchange.send(QStringLiteral("0300"), 2, true, 100), 2);
+    EXPECT_EQ(dialogs.messages, (QStringList{QStringLiteral("FT_Purge TX - General IO error..."),
+                                             QStringLiteral("FT_Write - General IO error...")}));
+    EXPECT_EQ(clock.nowMs(), 100);
+}
+
+} // namespace
+} // namespace brivo::test

@@ -1,0 +1,96 @@
+#include "support/EditorHarness.h"
+
+#include "app/TformMain.h"
+#include "app/TformPrint.h"
+#include "catalogue/TformFXInfo.h"
+#include "params/TformFXParameters.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace brivo::test {
+
+EditorHarness::EditorHarness() : pendingDriver_(std::make_unique<VirtualDriver>(clock)) {
+    driver = pendingDriver_.get();
+}
+
+EditorHarness::~EditorHarness() = default;
+
+std::shared_ptr<VirtualPedal> EditorHarness::plugPedal(const std::string& serial,
+                                                       const std::string& description) {
+    return driver->addPedal(serial, description);
+}
+
+void EditorHarness::start() {
+    Environment environment;
+    environment.documentsFolder = documents.path();
+    environment.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
+    auto editor = std::make_unique<Editor>(clock, dialogs, environment);
+    editor->d2xx.addDriver(std::move(pendingDriver_));
+    program_ = std::make_unique<Program>(std::move(editor));
+    program_->formMain().show();
+}
+
+TformMain& EditorHarness::main() {
+    return program_->formMain();
+}
+TformPrint& EditorHarness::console() {
+    return program_->formPrint();
+}
+TformFXParameters& EditorHarness::fxParameters() {
+    return program_->formFXParameters();
+}
+TformFXInfo& EditorHarness::fxInfo() {
+    return program_->formFXInfo();
+}
+
+QStringList EditorHarness::consoleLines() {
+    return console().lines();
+}
+
+QStringList EditorHarness::linesStartingWith(const QString& prefix) {
+    const QStringList lines = consoleLines();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).startsWith(prefix))
+            return lines.mid(i);
+    }
+    return {};
+}
+
+void EditorHarness::trigger(QAction* action) {
+    ASSERT_NE(action, nullptr);
+    action->trigger();
+}
+
+void EditorHarness::click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    button->click();
+}
+
+void EditorHarness::clickCategory(const QString& name) {
+    QListWidget* list = main().lstCategory;
+    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    list->setCurrentItem(items.first());
+    emit list->itemClicked(items.first());
+}
+
+void EditorHarness::clickEffect(const QString& name) {
+    QListWidget* list = main().lstEffects;
+    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    list->setCurrentItem(items.first());
+    emit list->itemClicked(items.first());
+}
+
+void EditorHarness::connect() {
+    trigger(main().menuScan);
+    trigger(main().menuConnect);
+    dialogs.messages.clear();
+    console().btnClear->click();
+}
+
+} // namespace brivo::test

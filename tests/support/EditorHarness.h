@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/Program.h"
+#include "base/Clock.h"
+#include "support/ScriptedDialogs.h"
+#include "virtualpedal/VirtualDriver.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+
+namespace brivo {
+class TformMain;
+class TformPrint;
+class TformFXParameters;
+class TformFXInfo;
+} // namespace brivo
+
+namespace brivo::test {
+
+// The whole editor on the virtual pedal and a virtual clock: plug pedals in,
+// start(), then act as a user would and read what the user sees.
+class EditorHarness {
+  public:
+    EditorHarness();
+    ~EditorHarness();
+
+    std::shared_ptr<VirtualPedal> plugPedal(const std::string& serial = "DVIRT001",
+                                            const std::string& description = "FT230X Basic UART");
+    // Runs the program start: windows in order, start-up sequence.
+    void start();
+
+    Program& program() { return *program_; }
+    Editor& editor() { return program_->editor(); }
+    TformMain& main();
+    TformPrint& console();
+    TformFXParameters& fxParameters();
+    TformFXInfo& fxInfo();
+    QStringList consoleLines();
+    // Console lines from the first one that starts with `prefix`.
+    QStringList linesStartingWith(const QString& prefix);
+
+    // User actions: they do nothing when the control is disabled, as for a user.
+    void trigger(QAction* action);
+    void click(QAbstractButton* button);
+    void clickCategory(const QString& name);
+    void clickEffect(const QString& name);
+    // Connection > Scan, then Connect, with the console cleared afterwards.
+    void connect();
+
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    QTemporaryDir documents;
+    VirtualDriver* driver = nullptr;
+    QList<QUrl> openedUrls;
+
+  private:
+    std::unique_ptr<VirtualDriver> pendingDriver_;
+    std::unique_ptr<Program> program_;
+};
+
+} // namespace brivo::test
