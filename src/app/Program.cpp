@@ -4,7 +4,10 @@
 #include "app/TformMain.h"
 #include "app/TformPrint.h"
 #include "catalogue/TformFXInfo.h"
+#include "params/ParameterEvents.h"
 #include "params/TformFXParameters.h"
+
+#include <QPushButton>
 
 namespace brivo {
 
@@ -16,6 +19,11 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     e.log.attach(formPrint_.get());
     formFXParameters_ =
         std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);
+    new ParameterEvents(*formFXParameters_, e.params, e.exchange, e.log, e.dialogs, e.flags);
+    formFXParameters_->onClosed = [main = formMain_.get()] {
+        main->btnRequest->setEnabled(false);
+        main->btnAssign->setEnabled(false);
+    };
     formFXInfo_ = std::make_unique<TformFXInfo>();
     formMain_->attachWindows(formPrint_.get(), formFXParameters_.get(), formFXInfo_.get());
 }

@@ -50,8 +50,9 @@ class TformMain final : public QWidget {
     void fill_effect_list();
     // Loads a raw-data resource into the catalogue's line list.
     void load_resource_lines(const QString& name);
-    // Shows the FX Parameters window for the current effect with this caption.
-    void showFXParameters(const QString& caption);
+    // Shows the FX Parameters window for the current effect with this caption;
+    // false when its descriptor or program was refused.
+    bool showFXParameters(const QString& caption);
     void btnGetFXInfoClick();
 
     // Effect commands.

@@ -81,9 +81,8 @@ void TformMain::btnGetFXInfoClick() {
         fxInfo_->showPage(fxParameters_->frameGeometry(), editor_.catalogue.currentEffectName);
 }
 
-void TformMain::showFXParameters(const QString& caption) {
-    if (fxParameters_ != nullptr)
-        fxParameters_->showForEffect(this, caption);
+bool TformMain::showFXParameters(const QString& caption) {
+    return fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
 }
 
 bool TformMain::move_up_or_down(int key) {

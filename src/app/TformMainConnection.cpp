@@ -4,6 +4,7 @@
 #include "link/DeviceNames.h"
 #include "link/EepromIdentity.h"
 #include "link/HexText.h"
+#include "params/TformFXParameters.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -84,7 +85,8 @@ void TformMain::menuDisconnectClick() {
     btnRequest->setEnabled(false);
     btnAssign->setEnabled(false);
     btnStoreSettingsOnPedal->setEnabled(false);
-    // Locking the FX Parameters window joins here.
+    if (fxParameters_ != nullptr && fxParameters_->isVisible())
+        fxParameters_->EnableDisableControls(false);
 }
 
 } // namespace brivo

@@ -35,10 +35,10 @@ void TformMain::btnOpenEffectClick() {
     lookup_running_effect();
 
     const RunningEffect& running = editor_.running;
-    showFXParameters(running.runningEffectName + QStringLiteral(" v") +
-                     QString::number(running.runningEffectVersion));
-    if (fxParameters_ != nullptr)
-        fxParameters_->EnableDisableControls(false);
+    if (!showFXParameters(running.runningEffectName + QStringLiteral(" v") +
+                          QString::number(running.runningEffectVersion)))
+        return;
+    fxParameters_->EnableDisableControls(false);
     btnRequest->setEnabled(true);
 
     for (int i = 0; i < static_cast<int>(categoryNames.size()); ++i) {

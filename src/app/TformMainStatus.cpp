@@ -150,8 +150,9 @@ void TformMain::btnAssignClick() {
     std::array<std::uint8_t, 1 + kAssignTableBytes> message{};
     message[0] = 0x04;
     std::copy(table.bytes.begin(), table.bytes.end(), message.begin() + 1);
+    editor_.exchange.sendBytes(message, true, 0);
     btnAssign->setEnabled(false);
-    editor_.exchange.sendBytes(message, true, kAssignPauseMs);
+    editor_.clock.sleepMs(kAssignPauseMs);
     btnAssign->setEnabled(true);
 }
 
