@@ -1,0 +1,293 @@
+// Starting the editor, scanning for bridges, connecting and disconnecting.
+#include "app/TformFirmwareUpgrade.h"
+#include "app/TformMain.h"
+#include "app/TformPrint.h"
+#include "catalogue/TformFXInfo.h"
+#include "params/TformFXParameters.h"
+#include "support/EditorHarness.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace brivo::test {
+namespace {
+
+struct Enabled {
+    bool scan, connect, disconnect, upload, openEffect, request;
+};
+
+Enabled enabledStates(TformMain& main) {
+    return {main.menuScan->isEnabled(),   main.menuConnect->isEnabled(),
+            main.menuDisconnect->isEnabled(), main.btnUpload->isEnabled(),
+            main.btnOpenEffect->isEnabled(), main.btnRequest->isEnabled()};
+}
+
+void expectDisconnected(TformMain& main) {
+    const Enabled e = enabledStates(main);
+    EXPECT_TRUE(e.scan);
+    EXPECT_TRUE(e.connect);
+    EXPECT_FALSE(e.disconnect);
+    EXPECT_FALSE(e.upload);
+    EXPECT_FALSE(e.openEffect);
+    EXPECT_FALSE(e.request);
+    EXPECT_FALSE(main.btnAssign->isEnabled());
+    EXPECT_FALSE(main.btnStoreSettingsOnPedal->isEnabled());
+}
+
+void expectConnected(TformMain& main) {
+    const Enabled e = enabledStates(main);
+    EXPECT_FALSE(e.scan);
+    EXPECT_FALSE(e.connect);
+    EXPECT_TRUE(e.disconnect);
+    EXPECT_TRUE(e.upload);
+    EXPECT_TRUE(e.openEffect);
+    EXPECT_FALSE(main.chkFirmwareUpgradeMode->isEnabled());
+}
+
+TEST(StartUp, WithNoDeviceShowsNothingAndKeepsTheDesignTexts) {
+    EditorHarness editor;
+    editor.start();
+    TformMain& main = editor.main();
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty());
+    EXPECT_EQ(main.lblDeviceName->text(), "Device Name: ");
+    EXPECT_EQ(main.lblSerialNumber->text(), "Serial Number: ");
+    EXPECT_EQ(main.lblFirmwareVersion->text(), "Firmware Version: ");
+    EXPECT_EQ(main.lblStatus->text(), "Status: ");
+    EXPECT_EQ(main.windowTitle(), "Tandrel Editor");
+    expectDisconnected(main);
+    EXPECT_FALSE(main.menuLoadIR->isEnabled());
+    EXPECT_FALSE(main.menuStartFirmwareUpgrade->isEnabled());
+    EXPECT_FALSE(main.menuLoadConfiguration->isVisible());
+    EXPECT_FALSE(main.menuSaveConfiguration->isVisible());
+    EXPECT_FALSE(main.menuQuickStart->isVisible());
+    EXPECT_FALSE(main.menuNewAppVersion->isVisible());
+    EXPECT_FALSE(main.btnUploadFile->isVisible());
+    EXPECT_FALSE(main.btnTest->isVisible());
+    EXPECT_FALSE(main.chkFirmwareUpgradeMode->isVisible());
+    EXPECT_EQ(main.lstCategory->count(), 7);
+    EXPECT_EQ(main.lstEffects->count(), 0);
+    // "Version: " plus one more space before the number.
+    EXPECT_TRUE(main.menuAppVersion->text().startsWith("Version:  "));
+    EXPECT_FALSE(main.menuAppVersion->isEnabled());
+}
+
+TEST(StartUp, CreatesTheFiveWindowsAndShowsOnlyTheMainOne) {
+    EditorHarness editor;
+    editor.start();
+    EXPECT_TRUE(editor.main().isVisible());
+    EXPECT_FALSE(editor.program().formFirmwareUpgrade().isVisible());
+    EXPECT_EQ(editor.program().formFirmwareUpgrade().windowTitle(), "Firmware Upgrade");
+    EXPECT_FALSE(editor.console().isVisible());
+    EXPECT_EQ(editor.console().windowTitle(), "Print Console");
+    EXPECT_FALSE(editor.fxParameters().isVisible());
+    EXPECT_FALSE(editor.fxInfo().isVisible());
+    // The start-up writes nothing to the console.
+    EXPECT_TRUE(editor.consoleLines().isEmpty());
+}
+
+TEST(StartUp, CreatesTheMakerFoldersOnceAndQuietly) {
+    EditorHarness editor;
+    editor.start();
+    const QDir documents(editor.documents.path());
+    EXPECT_TRUE(documents.exists("Tandrel/Brivo"));
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty());
+
+    // A second start finds them and says nothing.
+    EditorHarness again;
+    QDir(again.documents.path()).mkpath("Tandrel/Brivo");
+    again.start();
+    EXPECT_TRUE(again.dialogs.messages.isEmpty());
+}
+
+TEST(StartUp, ReportsAFolderThatCannotBeCreatedAndGoesOn) {
+    EditorHarness editor;
+    // A file where the maker's folder should be.
+    QFile blocker(QDir(editor.documents.path()).filePath("Tandrel"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    editor.start();
+    ASSERT_EQ(editor.dialogs.messages.size(), 2);
+    EXPECT_TRUE(editor.dialogs.messages.at(0).startsWith("Error creating folder: "));
+    EXPECT_TRUE(editor.dialogs.messages.at(1).startsWith("Error creating subfolder: "));
+    EXPECT_TRUE(editor.main().isVisible());
+}
+
+TEST(StartUp, ListsTheBridgeQuietly) {
+    EditorHarness editor;
+    editor.plugPedal("DVIRT001");
+    editor.start();
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty());
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo");
+    EXPECT_EQ(editor.main().lblSerialNumber->text(), "Serial Number: DVIRT001");
+    EXPECT_EQ(editor.editor().link.deviceSerialNumber, "DVIRT001");
+}
+
+TEST(Scan, WithNoDeviceSaysSo) {
+    EditorHarness editor;
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.consoleLines(), QStringList{"FT device count: 0"});
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"No device found"});
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "No device found");
+}
+
+TEST(Scan, FindsThePedalUnderItsProductName) {
+    EditorHarness editor;
+    editor.plugPedal("DVIRT001");
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"Brivo found, click Connect"});
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo");
+    EXPECT_EQ(editor.main().lblSerialNumber->text(), "Serial Number: DVIRT001");
+    EXPECT_EQ(editor.consoleLines(),
+              (QStringList{"FT device count: 1", "FT_Device_String: DVIRT001"}));
+}
+
+TEST(Scan, ShowsAnyOtherBridgeUnderItsDescription) {
+    EditorHarness editor;
+    editor.plugPedal("DOTHER01", "USB Serial Cable");
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"USB Serial Cable found, click Connect"});
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "USB Serial Cable");
+}
+
+TEST(Scan, WithTwoDevicesTakesTheSecond) {
+    EditorHarness editor;
+    editor.plugPedal("DVIRT001");
+    editor.plugPedal("DOTHER02", "USB Serial Cable");
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.dialogs.messages,
+              (QStringList{"Brivo found, click Connect", "USB Serial Cable found, click Connect"}));
+    EXPECT_EQ(editor.main().lblSerialNumber->text(), "Serial Number: DVIRT001DOTHER02");
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "USB Serial Cable");
+
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_TRUE(editor.driver->pedal("DOTHER02")->isOpen());
+    EXPECT_FALSE(editor.driver->pedal("DVIRT001")->isOpen());
+}
+
+TEST(Connect, OpensConfiguresAndReadsTheBridgeIdentity) {
+    EditorHarness editor;
+    auto pedal = editor.plugPedal("DVIRT001");
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    editor.console().btnClear->click();
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuConnect);
+
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo connected");
+    expectConnected(editor.main());
+    EXPECT_EQ(pedal->lineSettings().baudRate, 115200u);
+    EXPECT_EQ(pedal->lineSettings().wordLength, 8);
+    EXPECT_EQ(pedal->lineSettings().stopBits, 0);
+    EXPECT_EQ(pedal->lineSettings().parity, 0);
+
+    const QStringList lines = editor.consoleLines();
+    ASSERT_GE(lines.size(), 3 + 128 + 4);
+    EXPECT_EQ(lines.at(0), "serial number: DVIRT001");
+    EXPECT_TRUE(lines.at(1).startsWith("FT_HANDLE: 0x"));
+    EXPECT_EQ(lines.at(1).size(), QString("FT_HANDLE: 0x").size() + 8);
+    EXPECT_EQ(lines.at(2), "baud rate = 115200");
+    for (int a = 0; a < 128; ++a)
+        EXPECT_TRUE(lines.at(3 + a).startsWith(QString::number(a) + ": ")) << a;
+    const QStringList identity = lines.mid(3 + 128);
+    ASSERT_EQ(identity.size(), 4);
+    EXPECT_TRUE(identity.at(0).startsWith("Manufacturer Name: "));
+    EXPECT_TRUE(identity.at(0).contains("T")) << identity.at(0).toStdString();
+    EXPECT_EQ(identity.at(1), "Start address in EEPROM of description: 87");
+    EXPECT_EQ(QString(identity.at(2)).remove(QChar(0)), "Device Name: FT230X Basic UART");
+    EXPECT_EQ(QString(identity.at(3)).remove(QChar(0)), "Device Serial Number: DVIRT001");
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty());
+}
+
+TEST(Connect, DisconnectAndConnectAgainAsTheLabelsShowIt) {
+    EditorHarness editor;
+    auto pedal = editor.plugPedal();
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo connected");
+    editor.dialogs.messages.clear();
+
+    editor.trigger(editor.main().menuDisconnect);
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo ");
+    expectDisconnected(editor.main());
+    EXPECT_FALSE(pedal->isOpen());
+
+    editor.console().btnClear->click();
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo  connected");
+    expectConnected(editor.main());
+    // The identity is logged once per connection, not repeated.
+    EXPECT_EQ(editor.consoleLines().filter("Manufacturer Name: ").size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty());
+}
+
+TEST(Connect, WithNothingListedReportsTheFailuresAndStillUnlocksTheButtons) {
+    EditorHarness editor;
+    editor.start();
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_EQ(editor.dialogs.messages,
+              (QStringList{"Open_USB_Device_By_Serial_Number - Device not found...",
+                           "FT_SetBaudRate - Invalid handle...",
+                           "FT_SetDataCharacteristics - Invalid handle..."}));
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Device Name: ");
+    EXPECT_TRUE(editor.main().btnUpload->isEnabled());
+    EXPECT_TRUE(editor.main().btnOpenEffect->isEnabled());
+    EXPECT_TRUE(editor.main().menuDisconnect->isEnabled());
+    const QStringList lines = editor.consoleLines();
+    EXPECT_EQ(lines.at(0), "serial number: ");
+    EXPECT_EQ(lines.at(1), "FT_HANDLE: 0x00000000");
+    // The dump still runs: 128 lines of whatever the failed reads left.
+    EXPECT_EQ(lines.size(), 3 + 128);
+}
+
+TEST(Connect, AnEepromWithoutTheMarkGivesOnlyTheDump) {
+    EditorHarness editor;
+    // A 16-character description: its string header is not the "$" word.
+    editor.plugPedal("DVIRT001", "FT230X Basic UAR");
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    editor.console().btnClear->click();
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_EQ(editor.consoleLines().size(), 3 + 128);
+}
+
+TEST(Disconnect, FailingCloseKeepsTheConnectedState) {
+    EditorHarness editor;
+    editor.start();
+    editor.trigger(editor.main().menuConnect);
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuDisconnect);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"FT_Close - Invalid handle..."});
+    expectConnected(editor.main());
+}
+
+TEST(Help, SupportOpensTheContactPage) {
+    EditorHarness editor;
+    editor.start();
+    editor.trigger(editor.main().menuSupport);
+    ASSERT_EQ(editor.openedUrls.size(), 1);
+    EXPECT_EQ(editor.openedUrls.first().scheme(), "https");
+    EXPECT_EQ(editor.openedUrls.first().path(), "/contact-us/");
+}
+
+TEST(Help, DiagnosticConsoleShowsTheTrace) {
+    EditorHarness editor;
+    editor.plugPedal();
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    editor.trigger(editor.main().menuDiagnosticConsole);
+    EXPECT_TRUE(editor.console().isVisible());
+    EXPECT_EQ(editor.consoleLines().first(), "FT device count: 1");
+}
+
+} // namespace
+} // namespace brivo::test
