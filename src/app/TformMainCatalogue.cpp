@@ -23,6 +23,13 @@ const QStringList kImpulseResponseHowTo = {
 };
 constexpr int kVirtualKeyUp = Qt::Key_Up;
 constexpr int kVirtualKeyDown = Qt::Key_Down;
+
+// The selected row, -1 when none. The list can hold a current row that is not
+// selected (keyboard focus lands on the first row), which counts as none.
+int selectedRow(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? list->row(item) : -1;
+}
 } // namespace
 
 void TformMain::load_resource_lines(const QString& name) {
@@ -36,8 +43,12 @@ void TformMain::create_categories() {
         const int category = lstCategory->row(item);
         guarded([this, category] { categoryClick(category); });
     });
-    connect(lstEffects, &QListWidget::itemClicked, this,
-            [this] { guarded([this] { effetto_cliccato(); }); });
+    connect(lstEffects, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        // The clicked row is the chosen effect, also after a Ctrl+click that
+        // took its selection away.
+        lstEffects->setCurrentItem(item);
+        guarded([this] { effetto_cliccato(); });
+    });
     lstEffects->installEventFilter(this);
 }
 
@@ -57,7 +68,7 @@ void TformMain::categoryClick(int category) {
 
 void TformMain::effetto_cliccato() {
     CatalogueState& catalogue = editor_.catalogue;
-    const int row = lstEffects->currentRow();
+    const int row = selectedRow(lstEffects);
     editor_.log.log_line(QStringLiteral("efx index :") + QString::number(row));
     catalogue.currentEffectName = row >= 0 ? lstEffects->item(row)->text() : QString();
     editor_.log.log_line(QStringLiteral("selected effect name: ") + catalogue.currentEffectName);
@@ -86,7 +97,7 @@ bool TformMain::showFXParameters(const QString& caption) {
 }
 
 bool TformMain::move_up_or_down(int key) {
-    const int row = lstEffects->currentRow();
+    const int row = selectedRow(lstEffects);
     if (key == kVirtualKeyUp) {
         editor_.log.log_line(QStringLiteral("arrow up pressed"));
         if (row > 0)

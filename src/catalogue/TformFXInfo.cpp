@@ -31,14 +31,17 @@ TformFXInfo::TformFXInfo(QWidget* parent)
 void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
     if (isVisible())
         close();
-    move(besides.x() + besides.width(), besides.y());
-    show();
-    setWindowTitle(effectName);
-
+    // The page is looked up before the window opens again, so a missing page
+    // cannot leave the previous effect's page under the new effect's caption.
     const QString name = resource_name_of(effectName) + QStringLiteral("_INFO");
     const std::optional<QByteArray> page = resources::find(name);
     if (!page)
         throw EditorError(QStringLiteral("Resource %1 not found").arg(name));
+
+    move(besides.x() + besides.width(), besides.y());
+    show();
+    setWindowTitle(effectName);
+
     const QString path = pageFolder_.filePath(name.toUpper() + QStringLiteral(".html"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*page) != page->size())

@@ -14,7 +14,8 @@ class TformFXInfo final : public QWidget {
     explicit TformFXInfo(QWidget* parent = nullptr);
 
     // Closes the window if open, places it to the right of `besides` and shows
-    // the page of `effectName`. Throws when the effect has no page.
+    // the page of `effectName`. Throws when the effect has no page; the window
+    // then stays closed.
     void showPage(const QRect& besides, const QString& effectName);
 
     QTextBrowser* WebBrowser1 = nullptr;

@@ -20,7 +20,7 @@ constexpr int kLinkBitsPerByte = 10;
 constexpr int kReplyAllowanceMs = 3000;
 constexpr int kBootloaderAllowanceMs = 1000;
 // Between two looks at the receive queue the editor sleeps this long.
-constexpr int kPollIntervalMs = 1;
+constexpr int kPollIntervalMs = 2;
 // In normal mode a reply counts as complete when nothing new arrived this
 // long after the previous read.
 constexpr int kReplyReadPauseMs = 100;

@@ -22,9 +22,9 @@ struct Enabled {
 };
 
 Enabled enabledStates(TformMain& main) {
-    return {main.menuScan->isEnabled(),   main.menuConnect->isEnabled(),
+    return {main.menuScan->isEnabled(),       main.menuConnect->isEnabled(),
             main.menuDisconnect->isEnabled(), main.btnUpload->isEnabled(),
-            main.btnOpenEffect->isEnabled(), main.btnRequest->isEnabled()};
+            main.btnOpenEffect->isEnabled(),  main.btnRequest->isEnabled()};
 }
 
 void expectDisconnected(TformMain& main) {

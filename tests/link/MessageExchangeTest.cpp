@@ -86,10 +86,10 @@ TEST_F(MessageExchangeTest, UpgradeModeReturnsTheFirstByteAsHexWithoutPause) {
 
 TEST_F(MessageExchangeTest, UpgradeModeWaitCostsOnlyThePolling) {
     flags.upgradeMode = true;
-    bridge.arrive(7 * kMs, {0x1F, 0x79});
+    bridge.arrive(4 * kPollIntervalMs * kMs, {0x1F, 0x79});
 
     EXPECT_EQ(exchange.receive_reply(kBootloaderAllowanceMs), QByteArray("1F"));
-    EXPECT_EQ(clock.nowUs(), 7 * kMs);
+    EXPECT_EQ(clock.nowUs(), 4 * kPollIntervalMs * kMs);
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("num of bytes received: 2")});
 }
 
@@ -185,12 +185,12 @@ TEST_F(MessageExchangeTest, HeldGuardCoversSeveralStepsAndIsReleasedAtTheEnd) {
 
 TEST_F(MessageExchangeTest, WaitForQueuedBytesReportsArrivalAndFailure) {
     const ExchangeGuard guard = exchange.beginExchange();
-    bridge.arrive(3 * kMs, {1, 2, 3});
+    bridge.arrive(3 * kPollIntervalMs * kMs, {1, 2, 3});
     int polls = 0;
     EXPECT_TRUE(exchange.waitForQueuedBytes(100, [&] { ++polls; }));
     EXPECT_EQ(unit.ftQueueBytes, 3u);
-    EXPECT_EQ(clock.nowUs(), 3 * kMs);
-    EXPECT_EQ(polls, 4); // at 0, 1, 2 and 3 ms
+    EXPECT_EQ(clock.nowUs(), 3 * kPollIntervalMs * kMs);
+    EXPECT_EQ(polls, 4); // one look per poll interval, the first at once
     bridge.unplugAtUs = clock.nowUs();
     EXPECT_FALSE(exchange.waitForQueuedBytes(100));
 }
