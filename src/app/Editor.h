@@ -23,7 +23,7 @@ namespace brivo {
 struct Editor {
     Editor(Clock& clockIn, Dialogs& dialogsIn, Environment environmentIn)
         : clock(clockIn), dialogs(dialogsIn), environment(std::move(environmentIn)),
-          device(d2xx, dialogs), exchange(device, log, clock, flags) {}
+          device(d2xx, dialogs, clock), exchange(device, log, clock, flags) {}
 
     Clock& clock;
     Dialogs& dialogs;

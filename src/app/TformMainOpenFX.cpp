@@ -24,6 +24,8 @@ void TformMain::btnOpenEffectClick() {
         D2XXUnit& device = editor_.device;
         device.txBuffer[0] = 0x05;
         device.txBuffer[1] = 0x00;
+        // A late answer to an earlier command must not pass for the identity.
+        device.PurgeFTDeviceRX();
         device.PurgeFTDeviceTX();
         device.WriteFTDevice(2);
         btnOpenEffect->setEnabled(false);

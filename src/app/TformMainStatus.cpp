@@ -1,6 +1,7 @@
 // Status request, live request, store, and the assignment table.
 #include "app/Editor.h"
 #include "app/TformMain.h"
+#include "base/EditorError.h"
 #include "base/EventPump.h"
 #include "commands/StatusReply.h"
 #include "link/HexText.h"
@@ -15,6 +16,8 @@
 namespace brivo {
 
 namespace {
+// Status and store requests are two bytes: the command and the parameter count.
+constexpr int kStatusRequestBytes = 2;
 constexpr int kStatusPauseMs = 200;
 constexpr int kStatusReadPauseMs = 10;
 // A reply counts as complete after this long without a byte: longer than the
@@ -32,8 +35,9 @@ void TformMain::btnRequestClick() {
         return;
     }
     // Repeats while live mode stays on; the switches can turn it off only
-    // inside the waits, so the loop ends after the request in progress.
-    while (editor_.flags.liveRequest) {
+    // inside the waits, so the loop ends after the request in progress. A
+    // closed main window ends it too, or the program could never quit.
+    while (editor_.flags.liveRequest && isVisible()) {
         if (!request_status())
             break;
     }
@@ -41,85 +45,120 @@ void TformMain::btnRequestClick() {
 
 bool TformMain::request_status() {
     ParamState& params = editor_.params;
-    bool linkOk = true;
+    // What the window shows now. The player may pick another effect while the
+    // reply is awaited; its status must not land in that effect's controls.
+    const QString effect = editor_.catalogue.currentEffectName;
+    const std::uint32_t paramCount = params.paramCount;
+    const auto windowUnchanged = [&] {
+        return fxParameters_ != nullptr && fxParameters_->isBuilt() &&
+               editor_.catalogue.currentEffectName == effect && params.paramCount == paramCount;
+    };
+    bool linkOk = false;
     {
         const ExchangeGuard exchange = editor_.exchange.beginExchange();
-        editor_.exchange.send(status_request_hex(params.paramCount), 2, true, 0);
+        // The rest of a cut-off or late reply must not be read as part of this one.
+        editor_.device.PurgeFTDeviceRX();
+        editor_.exchange.send(status_request_hex(paramCount), kStatusRequestBytes, true, 0);
         btnRequest->setEnabled(false);
         editor_.clock.sleepMs(kStatusPauseMs);
-        linkOk = receive_status(params.paramCount);
+        try {
+            linkOk = receive_status(paramCount);
+        } catch (...) {
+            // A time-out or an unreadable reply ends the request; the player
+            // can try again.
+            if (windowUnchanged())
+                btnRequest->setEnabled(true);
+            throw;
+        }
     }
-    const std::size_t needed = status_record_bytes(params.paramCount);
-    if (editor_.statusBytes.size() < needed) {
-        editor_.log.log_line(QStringLiteral("status reply too short: %1 of %2 bytes")
-                                 .arg(editor_.statusBytes.size())
-                                 .arg(needed));
-        btnRequest->setEnabled(true);
-        editor_.dialogs.showMessage(
-            QStringLiteral("The pedal's status reply was incomplete (%1 of %2 values). "
-                           "Click Request to try again.")
-                .arg(editor_.statusBytes.size())
-                .arg(needed));
+    if (!linkOk) {
+        // The device layer has reported the failure. The previous status is
+        // not what the pedal holds now, so it is not shown again.
+        if (windowUnchanged())
+            btnRequest->setEnabled(true);
         return false;
     }
-    if (fxParameters_ != nullptr) {
-        apply_status_values(*fxParameters_, params, editor_.statusBytes);
-        btnRequest->setEnabled(true);
-        if (!editor_.flags.liveRequest) {
-            apply_status_assignments(*fxParameters_, params, editor_.statusBytes);
-            apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
-            apply_status_limits(*fxParameters_, params, editor_.statusBytes);
-        }
+    if (!windowUnchanged()) {
+        editor_.log.log_line(
+            QStringLiteral("status reply dropped: the FX Parameters window shows another effect"));
+        return false;
+    }
+    apply_status_values(*fxParameters_, params, editor_.statusBytes);
+    btnRequest->setEnabled(true);
+    if (!editor_.flags.liveRequest) {
+        apply_status_assignments(*fxParameters_, params, editor_.statusBytes);
+        apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
+        apply_status_limits(*fxParameters_, params, editor_.statusBytes);
     }
     btnAssign->setEnabled(true);
     btnStoreSettingsOnPedal->setEnabled(true);
-    if (fxParameters_ != nullptr)
-        fxParameters_->EnableDisableControls(true);
-    return linkOk;
+    fxParameters_->EnableDisableControls(true);
+    return true;
 }
 
 bool TformMain::receive_status(std::uint32_t paramCount) {
     D2XXUnit& device = editor_.device;
-    const std::size_t expected = status_record_bytes(paramCount);
-    const int timeoutMs =
-        linkTimeoutMs(static_cast<std::int64_t>(expected) * kStatusLineBytes, kReplyAllowanceMs);
+    const std::size_t expectedLines = status_record_bytes(paramCount);
+    const int timeoutMs = linkTimeoutMs(static_cast<std::int64_t>(expectedLines) * kStatusLineBytes,
+                                        kReplyAllowanceMs);
     if (!editor_.exchange.waitForQueuedBytes(timeoutMs))
         return false;
     device.PurgeFTDeviceTX();
     // The reply arrives over several reads: collect them all, in order, until
     // the record is whole or the link has gone quiet.
+    const std::int64_t readStartMs = editor_.clock.nowMs();
     QByteArray reply;
-    std::int64_t lastByteMs = editor_.clock.nowMs();
+    std::int64_t lastByteMs = readStartMs;
     for (;;) {
         processPendingEvents();
-        const DWORD got = device.ReadFTDevice(kRxBufferSize);
+        // A bridge unplugged mid-reply fails here once (reported by the device
+        // layer) instead of at every read until the link seems quiet.
+        if (device.GetFTQueueStatus() != FT_OK)
+            return false;
+        const DWORD got = device.ftQueueBytes > 0 ? device.ReadFTDevice(kRxBufferSize) : 0;
         if (got > 0) {
             reply.append(reinterpret_cast<const char*>(device.rxBuffer.data()),
                          static_cast<qsizetype>(got));
             lastByteMs = editor_.clock.nowMs();
-            if (reply.count('\n') >= static_cast<qsizetype>(expected))
+            if (reply.count('\n') >= static_cast<qsizetype>(expectedLines))
                 break;
         } else if (editor_.clock.nowMs() - lastByteMs >= kStatusQuietMs) {
             break;
         }
-        if (!editor_.flags.upgradeMode)
-            editor_.clock.sleepMs(kStatusReadPauseMs);
-        else
-            editor_.clock.sleepMs(kPollIntervalMs);
+        // A pedal that never stops sending would hold the command for ever.
+        if (editor_.clock.nowMs() - readStartMs >= timeoutMs) {
+            editor_.log.log_line(endlessReplyLogLine(timeoutMs));
+            device.PurgeFTDeviceRX();
+            throw EditorError(QString::fromLatin1(kEndlessReplyText));
+        }
+        editor_.clock.sleepMs(editor_.flags.upgradeMode ? kPollIntervalMs : kStatusReadPauseMs);
     }
+    // Whatever follows the record belongs to no request; dropped before the
+    // parse, so an unreadable reply leaves nothing behind either.
+    device.PurgeFTDeviceRX();
     const std::vector<std::uint8_t> numbers = parse_status_reply(reply);
     if (!numbers.empty())
         editor_.statusBytes = numbers;
     editor_.log.log_line(QStringLiteral("num of bytes received: ") +
                          QString::number(numbers.size()));
-    device.PurgeFTDeviceRX();
+    // A cut-off record would leave fields unread; the previous one is not
+    // what the pedal holds now. Either way nothing is shown.
+    if (numbers.size() < expectedLines) {
+        editor_.log.log_line(QStringLiteral("status reply too short: %1 of %2 bytes")
+                                 .arg(numbers.size())
+                                 .arg(expectedLines));
+        throw EditorError(QStringLiteral("The pedal's status reply was incomplete (%1 of %2 "
+                                         "values). Click Request to try again.")
+                              .arg(numbers.size())
+                              .arg(expectedLines));
+    }
     return true;
 }
 
 void TformMain::btnStoreSettingsOnPedalClick() {
     const QString message = store_request_hex(editor_.params.paramCount);
     editor_.log.log_line(QStringLiteral("Store settings message (HEX): ") + message);
-    editor_.exchange.send(message, 2, true, kStorePauseMs);
+    editor_.exchange.send(message, kStatusRequestBytes, true, kStorePauseMs);
 }
 
 void TformMain::chkLiveRequestChange() {

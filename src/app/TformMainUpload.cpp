@@ -20,6 +20,9 @@ constexpr double kByteTimeUs = 1e6 * kLinkBitsPerByte / kLinkBaudRate;
 } // namespace
 
 void TformMain::btnUploadClick() {
+    // Refused at once while another command waits for the pedal: its reply
+    // and the upload's answer would be mixed up.
+    const ExchangeGuard exchange = editor_.exchange.beginExchange();
     if (!editor_.dialogs.askYesNo(QStringLiteral("Upload the selected effect?")))
         return;
     CatalogueState& catalogue = editor_.catalogue;
@@ -47,9 +50,10 @@ void TformMain::btnUploadClick() {
     if (count > kTxBufferSize)
         throw EditorError(
             QStringLiteral("The effect program is too long for the transmit buffer."));
-    const ExchangeGuard exchange = editor_.exchange.beginExchange();
     const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
     editor_.log.log_line(QStringLiteral("num of bytes: ") + QString::number(converted));
+    // A late answer to an earlier command must not pass for this one's.
+    editor_.device.PurgeFTDeviceRX();
     editor_.device.WriteFTDevice(static_cast<DWORD>(count));
     editor_.log.log_line(QStringLiteral("write to device"));
     lblStatus->setText(QStringLiteral("Uploading..."));
@@ -91,6 +95,7 @@ bool TformMain::waitForUploadAnswer(int byteCount) {
 }
 
 void TformMain::btnUploadFileClick() {
+    const ExchangeGuard exchange = editor_.exchange.beginExchange();
     const QString path = editor_.dialogs.openFileName(openDialogFilter_);
     if (path.isEmpty())
         return;
@@ -110,9 +115,9 @@ void TformMain::btnUploadFileClick() {
     const int count = static_cast<int>(program.size() / 2);
     if (count > kTxBufferSize)
         throw EditorError(QStringLiteral("The file is too long for the transmit buffer."));
-    const ExchangeGuard exchange = editor_.exchange.beginExchange();
     const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
     log.append_line(QStringLiteral("num of bytes: ") + QString::number(converted));
+    editor_.device.PurgeFTDeviceRX();
     editor_.device.WriteFTDevice(static_cast<DWORD>(count));
     log.append_line(QStringLiteral("write to device"));
     if (!waitForUploadAnswer(count))

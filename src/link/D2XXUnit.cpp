@@ -1,5 +1,6 @@
 #include "link/D2XXUnit.h"
 
+#include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "link/FtStatusText.h"
 
@@ -8,7 +9,13 @@
 
 namespace brivo {
 
-D2XXUnit::D2XXUnit(D2xx& driver, Dialogs& dialogs) : driver_(driver), dialogs_(dialogs) {}
+namespace {
+// 115200 baud, 8N1: ten bits on the line per byte.
+constexpr double kLineByteTimeUs = 1e6 * 10 / 115200;
+} // namespace
+
+D2XXUnit::D2XXUnit(D2xx& driver, Dialogs& dialogs, Clock& clock)
+    : driver_(driver), dialogs_(dialogs), clock_(clock) {}
 
 void D2XXUnit::ReportFTStatus(const QString& label, FT_STATUS status) {
     if (status == FT_OK)
@@ -84,6 +91,7 @@ FT_STATUS D2XXUnit::PurgeFTDeviceRX() {
 }
 
 FT_STATUS D2XXUnit::PurgeFTDeviceTX() {
+    clock_.sleepUs(txLineFreeAtUs_ - clock_.nowUs());
     const FT_STATUS status = driver_.FT_Purge(ftHandle, FT_PURGE_TX);
     ReportFTStatus(QStringLiteral("FT_Purge TX"), status);
     return status;
@@ -110,6 +118,10 @@ DWORD D2XXUnit::WriteFTDevice(DWORD count) {
     DWORD written = 0;
     const FT_STATUS status = driver_.FT_Write(ftHandle, txBuffer.data(),
                                               std::min<DWORD>(count, kTxBufferSize), &written);
+    if (status == FT_OK && written > 0) {
+        const std::int64_t start = std::max(clock_.nowUs(), txLineFreeAtUs_);
+        txLineFreeAtUs_ = start + static_cast<std::int64_t>(written * kLineByteTimeUs + 0.5);
+    }
     ReportFTStatus(QStringLiteral("FT_Write"), status);
     return status == FT_OK ? written : 0;
 }

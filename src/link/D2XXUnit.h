@@ -9,6 +9,7 @@
 
 namespace brivo {
 
+class Clock;
 class Dialogs;
 
 constexpr int kTxBufferSize = 65536;
@@ -20,7 +21,7 @@ constexpr int kOpenSerialNumberBytes = 50;
 // reported at once through ReportFTStatus; nothing is retried.
 class D2XXUnit {
   public:
-    D2XXUnit(D2xx& driver, Dialogs& dialogs);
+    D2XXUnit(D2xx& driver, Dialogs& dialogs, Clock& clock);
 
     FT_STATUS GetFTDeviceCount();
     FT_STATUS GetFTDeviceSerialNo(DWORD index);
@@ -30,6 +31,8 @@ class D2XXUnit {
     FT_STATUS SetFTBaudRate();
     FT_STATUS SetFTDataCharacteristics();
     FT_STATUS PurgeFTDeviceRX();
+    // Waits until every byte written so far has left on the line, then
+    // purges: a purge must not cut a message the editor has already sent.
     FT_STATUS PurgeFTDeviceTX();
     FT_STATUS GetFTQueueStatus();
     // Reads exactly the bytes queued now (at most the buffer's size); the
@@ -64,6 +67,9 @@ class D2XXUnit {
 
     D2xx& driver_;
     Dialogs& dialogs_;
+    Clock& clock_;
+    // When the last byte written so far will have left the bridge.
+    std::int64_t txLineFreeAtUs_ = 0;
 };
 
 } // namespace brivo

@@ -92,5 +92,20 @@ TEST_F(D2XXUnitTest, EepromReadFailureIsSilentAndKeepsTheLastWord) {
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(D2XXUnitTest, PurgingTheTransmitQueueWaitsUntilEarlierWritesHaveLeft) {
+    openBridge();
+    // Two seven-byte messages back to back: the second purge must not cut the first.
+    unit.WriteFTDevice(7);
+    unit.WriteFTDevice(7);
+    const std::int64_t lineTimeUs = 14 * 1000000LL * 10 / 115200;
+    unit.PurgeFTDeviceTX();
+    EXPECT_NEAR(static_cast<double>(clock.nowUs()), static_cast<double>(lineTimeUs), 2.0);
+    EXPECT_EQ(bridge.purgeTxCount, 1);
+    // With the line idle a purge costs nothing.
+    const std::int64_t before = clock.nowUs();
+    unit.PurgeFTDeviceTX();
+    EXPECT_EQ(clock.nowUs(), before);
+}
+
 } // namespace
 } // namespace brivo::test

@@ -35,7 +35,7 @@ class LinkFixture : public ::testing::Test {
     FakeBridge bridge;
     FakeDriver* fakeDriver = nullptr;
     D2xx d2xx;
-    D2XXUnit unit{d2xx, dialogs};
+    D2XXUnit unit{d2xx, dialogs, clock};
     MessageExchange exchange{unit, log, clock, flags};
 };
 

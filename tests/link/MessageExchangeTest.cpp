@@ -99,7 +99,7 @@ TEST(MessageExchangeClosed, NeverOpenedDeviceGivesAnEmptyReplyAfterTheReport) {
     MemoryLog log;
     Flags flags;
     D2xx d2xx;
-    D2XXUnit unit(d2xx, dialogs);
+    D2XXUnit unit(d2xx, dialogs, clock);
     MessageExchange exchange(unit, log, clock, flags);
 
     EXPECT_TRUE(exchange.receive_reply().isEmpty());
