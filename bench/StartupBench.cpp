@@ -1,14 +1,10 @@
 // Prints how long the editor takes from program start to its main window on
 // screen, and the memory it holds at that point.
-#include "app/Program.h"
-#include "app/TformMain.h"
-#include "support/ScriptedDialogs.h"
-#include "virtualpedal/VirtualDriver.h"
+#include "support/RealTimeEditor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -33,18 +29,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    brivo::RealClock clock;
-    brivo::test::ScriptedDialogs dialogs;
-    QTemporaryDir documents;
-    brivo::Environment environment;
-    environment.documentsFolder = documents.path();
-    auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
-    auto driver = std::make_unique<brivo::VirtualDriver>(clock);
-    driver->addPedal();
-    editor->d2xx.addDriver(std::move(driver));
-
-    brivo::Program program(std::move(editor));
-    program.formMain().show();
+    brivo::test::RealTimeEditor realTime;
     QApplication::processEvents();
     const double shownMs = sinceStart.nsecsElapsed() / 1e6;
 

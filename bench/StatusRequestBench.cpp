@@ -7,7 +7,7 @@
 #include "link/MessageExchange.h"
 #include "params/StatusDisplay.h"
 #include "params/TformFXParameters.h"
-#include "support/ScriptedDialogs.h"
+#include "support/RealTimeEditor.h"
 #include "virtualpedal/StatusRecord.h"
 #include "virtualpedal/VirtualDriver.h"
 
@@ -15,12 +15,10 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <numeric>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace brivo;
@@ -37,13 +35,6 @@ constexpr int kLineBytesAtMost = 5;
 double nowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-double cpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 void clickItem(QListWidget* list, const QString& text) {
@@ -70,19 +61,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    RealClock clock;
-    test::ScriptedDialogs dialogs;
-    QTemporaryDir documents;
-    auto driver = std::make_unique<VirtualDriver>(clock);
-    const std::shared_ptr<VirtualPedal> pedal = driver->addPedal();
-    Environment environment;
-    environment.documentsFolder = documents.path();
-    auto editorState = std::make_unique<Editor>(clock, dialogs, environment);
-    editorState->d2xx.addDriver(std::move(driver));
-    Program program(std::move(editorState));
-    Editor& editor = program.editor();
+    test::RealTimeEditor realTime;
+    Program& program = realTime.program();
+    Editor& editor = realTime.editor();
+    test::ScriptedDialogs& dialogs = realTime.dialogs;
+    const std::shared_ptr<VirtualPedal> pedal = realTime.pedal;
     TformMain& main = program.formMain();
-    main.show();
 
     main.menuScan->trigger();
     main.menuConnect->trigger();
@@ -150,9 +134,9 @@ int main(int argc, char** argv) {
     pedal->setSilent(true);
     dialogs.messages.clear();
     const double wallStart = nowMs();
-    const double cpuStart = cpuMs();
+    const double cpuStart = test::processCpuMs();
     main.btnOpenEffect->click();
-    const double cpuUsed = cpuMs() - cpuStart;
+    const double cpuUsed = test::processCpuMs() - cpuStart;
     const double wall = nowMs() - wallStart;
     const bool timedOut = dialogs.messages == QStringList{QString::fromLatin1(kNoReplyText)};
     std::printf("Open FX on a silent pedal: %s after %.0f ms; CPU %.1f ms = %.1f%% of one core\n",

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/Program.h"
+#include "base/Clock.h"
+#include "support/ScriptedDialogs.h"
+#include "virtualpedal/VirtualDriver.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace brivo::test {
+
+// The whole editor on the real clock with one virtual pedal, started and
+// shown: what the benchmarks measure.
+class RealTimeEditor {
+  public:
+    RealTimeEditor();
+
+    Program& program() { return *program_; }
+    Editor& editor() { return program_->editor(); }
+
+    RealClock clock;
+    ScriptedDialogs dialogs;
+    QTemporaryDir documents;
+    std::shared_ptr<VirtualPedal> pedal;
+
+  private:
+    std::unique_ptr<Program> program_;
+};
+
+// Process CPU time, user and system, in milliseconds.
+double processCpuMs();
+
+} // namespace brivo::test
