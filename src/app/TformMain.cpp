@@ -100,12 +100,12 @@ void TformMain::createControls() {
                            {7, 90, 174, 36});
     lblStatus =
         makeLabel(QStringLiteral("lblStatus"), QStringLiteral("Status: "), {7, 134, 174, 17});
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(7, 152, 174, 10);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->hide();
+    prgUpload = new QProgressBar(this);
+    prgUpload->setObjectName(QStringLiteral("prgUpload"));
+    prgUpload->setGeometry(7, 152, 174, 10);
+    prgUpload->setRange(0, 100);
+    prgUpload->setTextVisible(false);
+    prgUpload->hide();
     btnOpenEffect =
         makeButton(QStringLiteral("btnOpenEffect"), QStringLiteral("Open FX"), {9, 164, 174, 31});
     btnRequest =

@@ -88,7 +88,7 @@ class TformMain final : public QWidget {
     QLabel* lblShowNewVersion = nullptr;
     QPushButton* btnGetFXInfo = nullptr;
     // Shows how far an upload has travelled on the link.
-    QProgressBar* ProgressBar1 = nullptr;
+    QProgressBar* prgUpload = nullptr;
     QListWidget* lstCategory = nullptr;
     QListWidget* lstEffects = nullptr;
     QTimer* TimerCheckWebVersion = nullptr;
@@ -134,6 +134,9 @@ class TformMain final : public QWidget {
     // Waits for the upload's answer, moving the progress bar meanwhile; false
     // when the link failed.
     bool waitForUploadAnswer(int byteCount);
+    // Reads the upload's answer, calling onRead with all bytes so far after
+    // every read that brought some.
+    void readUploadAnswer(const std::function<void(const QByteArray&)>& onRead);
     // Reads the status reply whole; false when the link failed.
     bool receive_status(std::uint32_t paramCount);
 

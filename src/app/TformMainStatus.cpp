@@ -163,6 +163,10 @@ void TformMain::btnStoreSettingsOnPedalClick() {
 
 void TformMain::chkLiveRequestChange() {
     editor_.flags.liveRequest = chkLiveRequest->isChecked();
+    // Ticked while a status can be requested, the box starts watching the
+    // pedal at once; otherwise the next Request does.
+    if (editor_.flags.liveRequest && btnRequest->isEnabled())
+        btnRequestClick();
 }
 
 void TformMain::menuLiveEnableClick() {

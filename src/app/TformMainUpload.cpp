@@ -17,6 +17,9 @@ namespace brivo {
 namespace {
 // Time on the link for one byte at 115200 baud, 8N1.
 constexpr double kByteTimeUs = 1e6 * kLinkBitsPerByte / kLinkBaudRate;
+// An answer counts as complete after this long without a byte: longer than
+// the bridge's 16 ms latency timer.
+constexpr int kAnswerQuietMs = 50;
 } // namespace
 
 void TformMain::btnUploadClick() {
@@ -60,16 +63,11 @@ void TformMain::btnUploadClick() {
 
     if (!waitForUploadAnswer(count))
         return;
-    DWORD got = 0;
-    do {
-        processPendingEvents();
-        got = editor_.device.ReadFTDevice(kRxBufferSize);
-        if (got > 0) {
-            const QString answer = upload_answer_text(editor_.device.rxBuffer.data());
-            editor_.log.log_line(QStringLiteral("received: ") + answer);
-            lblStatus->setText(answer);
-        }
-    } while (got > 0);
+    readUploadAnswer([this](const QByteArray& answer) {
+        const QString text = upload_answer_text(answer);
+        editor_.log.log_line(QStringLiteral("received: ") + text);
+        lblStatus->setText(text);
+    });
     editor_.params.reset_min_max_array();
 }
 
@@ -77,20 +75,21 @@ bool TformMain::waitForUploadAnswer(int byteCount) {
     // The write returns at once; the program then travels for its byte time.
     const std::int64_t started = editor_.clock.nowUs();
     const double travelUs = byteCount * kByteTimeUs;
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
+    prgUpload->setValue(0);
+    prgUpload->show();
     const int timeoutMs = linkTimeoutMs(byteCount + kUploadAnswerBytes, kUploadAllowanceMs);
     bool ok = false;
     try {
         ok = editor_.exchange.waitForQueuedBytes(timeoutMs, [&] {
             const double done = travelUs <= 0 ? 1.0 : (editor_.clock.nowUs() - started) / travelUs;
-            ProgressBar1->setValue(static_cast<int>(100 * std::min(done, 1.0)));
+            prgUpload->setValue(static_cast<int>(100 * std::min(done, 1.0)));
         });
     } catch (...) {
-        ProgressBar1->hide();
+        prgUpload->hide();
+        lblStatus->setText(QStringLiteral("Status: no answer from the pedal"));
         throw;
     }
-    ProgressBar1->hide();
+    prgUpload->hide();
     return ok;
 }
 
@@ -122,16 +121,35 @@ void TformMain::btnUploadFileClick() {
     log.append_line(QStringLiteral("write to device"));
     if (!waitForUploadAnswer(count))
         return;
-    DWORD got = 0;
-    do {
+    readUploadAnswer([this, &log](const QByteArray&) {
+        log.append_line(
+            QStringLiteral("received: ") +
+            QString::fromLatin1(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
+                                kRxBufferSize));
+    });
+}
+
+void TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
+    // The answer may come in pieces: read until all of it is here or the
+    // link has gone quiet, within the time-out.
+    QByteArray answer;
+    const std::int64_t startMs = editor_.clock.nowMs();
+    std::int64_t lastByteMs = startMs;
+    for (;;) {
         processPendingEvents();
-        got = editor_.device.ReadFTDevice(kRxBufferSize);
-        if (got > 0)
-            log.append_line(
-                QStringLiteral("received: ") +
-                QString::fromLatin1(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
-                                    kRxBufferSize));
-    } while (got > 0);
+        const DWORD got = editor_.device.ReadFTDevice(kRxBufferSize);
+        const std::int64_t nowMs = editor_.clock.nowMs();
+        if (got > 0) {
+            answer.append(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
+                          static_cast<qsizetype>(got));
+            lastByteMs = nowMs;
+            onRead(answer);
+        } else if (answer.size() >= kUploadAnswerBytes || nowMs - lastByteMs >= kAnswerQuietMs ||
+                   nowMs - startMs >= kReplyAllowanceMs) {
+            return;
+        }
+        editor_.clock.sleepMs(kPollIntervalMs);
+    }
 }
 
 } // namespace brivo

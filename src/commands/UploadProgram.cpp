@@ -2,8 +2,10 @@
 
 namespace brivo {
 
-QString upload_answer_text(const std::uint8_t* receiveBuffer) {
-    return QString::fromLatin1(reinterpret_cast<const char*>(receiveBuffer), kUploadAnswerBytes);
+QString upload_answer_text(const QByteArray& answer) {
+    QByteArray text = answer.left(kUploadAnswerBytes);
+    text.append(kUploadAnswerBytes - text.size(), '\0');
+    return QString::fromLatin1(text);
 }
 
 QString program_text_fault(const QString& programText) {

@@ -127,7 +127,10 @@ QByteArray MessageExchange::readReply(int timeoutMs) {
             if (reply.isEmpty())
                 reply = bytes_to_hex_text(unit_.rxBuffer.data(), 1).toLatin1();
         } else {
-            reply.append(reinterpret_cast<const char*>(unit_.rxBuffer.data()), kReplyPieceBytes);
+            // Only the bytes this read brought: what earlier replies left in
+            // the buffer behind them must not pass for part of this one.
+            reply.append(reinterpret_cast<const char*>(unit_.rxBuffer.data()),
+                         static_cast<qsizetype>(n));
         }
         total += n;
         // A pedal that never stops sending would keep the command (and memory) growing.

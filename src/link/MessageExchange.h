@@ -94,8 +94,8 @@ class MessageExchange {
     bool waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll = {});
 
     // Waits for the pedal's reply and reads it until a read brings nothing.
-    // Normal mode: every read appends the whole receive buffer (65,536 bytes,
-    // the new bytes first, then what earlier reads left). Upgrade mode: the
+    // Normal mode: the bytes of every read, in order (nothing that earlier
+    // replies left in the receive buffer). Upgrade mode: the
     // first byte received as two hex digits. Empty when the queue-status call
     // fails. Takes the exchange slot itself (throws kBusyText when taken).
     QByteArray receive_reply(int timeoutMs = kReplyTimeoutMs);

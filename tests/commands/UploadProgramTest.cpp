@@ -25,13 +25,22 @@ TEST(UploadProgram, FaultTextSaysWhatIsWrong) {
 }
 
 TEST(UploadProgram, AnswerTextIsTheFirstSeventeenBytesZerosIncluded) {
-    std::array<std::uint8_t, 32> buffer{};
-    const char answer[] = "Upload Completed";
-    std::copy(answer, answer + 16, buffer.begin());
-    buffer[17] = 'X'; // beyond the 17 bytes
-    const QString text = upload_answer_text(buffer.data());
-    EXPECT_EQ(text.size(), 17);
-    EXPECT_EQ(text, QStringLiteral("Upload Completed") + QChar(0));
+    const QString completed = QStringLiteral("Upload Completed") + QChar(0);
+    const struct {
+        QByteArray answer;
+        QString text;
+    } cases[] = {
+        {QByteArray("Upload Completed", 17), completed},
+        // Longer answers show their first 17 bytes only.
+        {QByteArray("Upload Completed\0Xtra", 21), completed},
+        // A short one is padded with zero characters, not with stale bytes.
+        {QByteArray("Error"), QStringLiteral("Error") + QString(12, QChar(0))},
+    };
+    for (const auto& c : cases) {
+        const QString text = upload_answer_text(c.answer);
+        EXPECT_EQ(text.size(), 17);
+        EXPECT_EQ(text, c.text) << c.answer.toStdString();
+    }
 }
 
 } // namespace

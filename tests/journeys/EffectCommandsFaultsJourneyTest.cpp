@@ -99,7 +99,7 @@ TEST_F(EffectCommandsFaults, UnpluggingDuringAnUploadEndsTheWaitWithTheDriversRe
     EXPECT_TRUE(h.dialogs.messages.first().startsWith("FT_GetQueueStatus - "))
         << h.dialogs.messages.join('|').toStdString();
     EXPECT_EQ(main().lblStatus->text(), "Uploading...");
-    EXPECT_FALSE(main().ProgressBar1->isVisible());
+    EXPECT_FALSE(main().prgUpload->isVisible());
     EXPECT_FALSE(editor().exchange.exchangeInProgress());
     // Nothing was answered, so the limits stay.
     EXPECT_EQ(editor().params.minLimits[0], 100u);

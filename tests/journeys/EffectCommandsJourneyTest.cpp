@@ -45,7 +45,7 @@ TEST_F(EffectCommandsJourney, UploadSendsTheProgramInOneWriteAndShowsThePedalsAn
     const QString answer = QStringLiteral("Upload Completed") + QChar(0);
     EXPECT_EQ(main().lblStatus->text(), answer);
     EXPECT_EQ(main().lblStatus->text().size(), 17);
-    EXPECT_FALSE(main().ProgressBar1->isVisible());
+    EXPECT_FALSE(main().prgUpload->isVisible());
     EXPECT_EQ(editor().params.minLimits[0], 0u);
     EXPECT_EQ(editor().params.maxLimits[1], 1023u);
     EXPECT_FALSE(editor().exchange.exchangeInProgress());

@@ -44,8 +44,6 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     h.click(fx().chkReverse(1));
     ASSERT_TRUE(main().chkLiveRequest->isVisible());
     ASSERT_TRUE(main().chkLiveRequest->isEnabled());
-    h.click(main().chkLiveRequest);
-    ASSERT_TRUE(editor().flags.liveRequest);
     clearConsole();
     const std::size_t from = mark();
 
@@ -70,7 +68,8 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
         return false;
     });
 
-    h.click(main().btnRequest);
+    // Ticking the box with Request available starts watching at once.
+    h.click(main().chkLiveRequest);
 
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
     // The loop ends with the request during which the box was unticked.
@@ -105,7 +104,6 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
 
 TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
     uploadOpenAndRequest("Gain", "Clean Boost");
-    h.click(main().chkLiveRequest);
     const std::size_t from = mark();
     duringTheLoop(from, [&](int requests) {
         if (requests >= 2) {
@@ -115,7 +113,7 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
         return false;
     });
 
-    h.click(main().btnRequest);
+    h.click(main().chkLiveRequest);
 
     EXPECT_EQ(statusRequestsSince(from), 2);
     ASSERT_FALSE(h.dialogs.messages.isEmpty());
@@ -129,7 +127,6 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
 
 TEST_F(LiveRequestJourney, TheLoopEndsWhenTheMainWindowCloses) {
     uploadOpenAndRequest("Gain", "Clean Boost");
-    h.click(main().chkLiveRequest);
     const std::size_t from = mark();
     duringTheLoop(from, [&](int requests) {
         if (requests >= 2) {
@@ -139,7 +136,7 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheMainWindowCloses) {
         return false;
     });
 
-    h.click(main().btnRequest);
+    h.click(main().chkLiveRequest);
 
     EXPECT_EQ(statusRequestsSince(from), 2);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
