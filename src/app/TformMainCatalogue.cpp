@@ -74,7 +74,9 @@ void TformMain::effetto_cliccato() {
     editor_.log.log_line(QStringLiteral("selected effect name: ") + catalogue.currentEffectName);
     if (!catalogue.currentEffectName.isEmpty())
         btnGetFXInfo->setEnabled(true);
-    if (catalogue.currentEffectName == editor_.running.runningEffectName) {
+    // Only a connected pedal runs anything the window could edit.
+    const bool connected = menuDisconnect->isEnabled();
+    if (connected && catalogue.currentEffectName == editor_.running.runningEffectName) {
         catalogue.editable = true;
         btnRequest->setEnabled(true);
     } else {

@@ -85,8 +85,18 @@ void TformMain::menuDisconnectClick() {
     btnRequest->setEnabled(false);
     btnAssign->setEnabled(false);
     btnStoreSettingsOnPedal->setEnabled(false);
-    if (fxParameters_ != nullptr && fxParameters_->isVisible())
+    if (fxParameters_ != nullptr && fxParameters_->isVisible()) {
         fxParameters_->EnableDisableControls(false);
+        // The limit buttons of assigned pots would stay usable and send to a
+        // closed device: nothing of the window talks to the pedal now.
+        for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j) {
+            for (QPushButton* button : {fxParameters_->btnMin(j), fxParameters_->btnMax(j),
+                                        fxParameters_->btnClearMinMax(j)}) {
+                if (button != nullptr)
+                    button->setEnabled(false);
+            }
+        }
+    }
 }
 
 } // namespace brivo

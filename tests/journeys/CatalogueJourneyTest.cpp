@@ -154,7 +154,9 @@ TEST_F(CatalogueJourney, EffectClickOpensItsWindowBesideTheMainWindow) {
 }
 
 TEST_F(CatalogueJourney, AnEffectThePedalDoesNotRunIsShownLocked) {
-    // As after Open FX and a status request for "Chorus".
+    // As after connecting, Open FX and a status request for "Chorus".
+    h.plugPedal();
+    h.connect();
     h.editor().running.runningEffectName = QStringLiteral("Chorus");
     h.clickCategory(QStringLiteral("Modulation"));
     h.clickEffect(QStringLiteral("Chorus"));
