@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     options.addVersionOption();
     const QCommandLineOption virtualPedal(
         QStringLiteral("virtual-pedal"),
-        QStringLiteral("List a virtual pedal beside real ones, to try the editor without hardware."));
+        QStringLiteral(
+            "List a virtual pedal beside real ones, to try the editor without hardware."));
     options.addOption(virtualPedal);
     options.process(app);
 
