@@ -4,6 +4,7 @@
 #include "app/Editor.h"
 #include "app/TformPrint.h"
 #include "base/Guard.h"
+#include "link/LinkSettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -240,7 +241,7 @@ void TformMain::FormCreate() {
     // 1. The silent listing: labels and the serial number of the last device.
     list_devices(true);
     // 2. Line settings, applied at each connection.
-    editor_.device.ftBaudRate = 115200;
+    editor_.device.ftBaudRate = kLinkBaudRate;
     editor_.device.ftWordLength = FT_BITS_8;
     editor_.device.ftStopBits = FT_STOP_BITS_1;
     editor_.device.ftParity = FT_PARITY_NONE;

@@ -2,7 +2,6 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
-#include "base/EventPump.h"
 #include "commands/StatusReply.h"
 #include "link/HexText.h"
 #include "params/ParamMessages.h"
@@ -20,9 +19,6 @@ namespace {
 constexpr int kStatusRequestBytes = 2;
 constexpr int kStatusPauseMs = 200;
 constexpr int kStatusReadPauseMs = 10;
-// A reply counts as complete after this long without a byte: longer than the
-// bridge's 16 ms latency timer, so the last packet is not cut off.
-constexpr int kStatusQuietMs = 50;
 constexpr int kStorePauseMs = 100;
 constexpr int kAssignPauseMs = 100;
 // The longest line of a status reply: three digits, CR, LF.
@@ -106,33 +102,14 @@ bool TformMain::receive_status(std::uint32_t paramCount) {
     device.PurgeFTDeviceTX();
     // The reply arrives over several reads: collect them all, in order, until
     // the record is whole or the link has gone quiet.
-    const std::int64_t readStartMs = editor_.clock.nowMs();
     QByteArray reply;
-    std::int64_t lastByteMs = readStartMs;
-    for (;;) {
-        processPendingEvents();
-        // A bridge unplugged mid-reply fails here once (reported by the device
-        // layer) instead of at every read until the link seems quiet.
-        if (device.GetFTQueueStatus() != FT_OK)
-            return false;
-        const DWORD got = device.ftQueueBytes > 0 ? device.ReadFTDevice(kRxBufferSize) : 0;
-        if (got > 0) {
-            reply.append(reinterpret_cast<const char*>(device.rxBuffer.data()),
-                         static_cast<qsizetype>(got));
-            lastByteMs = editor_.clock.nowMs();
-            if (reply.count('\n') >= static_cast<qsizetype>(expectedLines))
-                break;
-        } else if (editor_.clock.nowMs() - lastByteMs >= kStatusQuietMs) {
-            break;
-        }
-        // A pedal that never stops sending would hold the command for ever.
-        if (editor_.clock.nowMs() - readStartMs >= timeoutMs) {
-            editor_.log.log_line(endlessReplyLogLine(timeoutMs));
-            device.PurgeFTDeviceRX();
-            throw EditorError(QString::fromLatin1(kEndlessReplyText));
-        }
-        editor_.clock.sleepMs(editor_.flags.upgradeMode ? kPollIntervalMs : kStatusReadPauseMs);
-    }
+    const auto whole = [expectedLines](const QByteArray& bytes) {
+        return bytes.count('\n') >= static_cast<qsizetype>(expectedLines);
+    };
+    if (!editor_.exchange.collectReply(reply, whole, timeoutMs,
+                                       editor_.flags.upgradeMode ? kPollIntervalMs
+                                                                 : kStatusReadPauseMs))
+        return false;
     // Whatever follows the record belongs to no request; dropped before the
     // parse, so an unreadable reply leaves nothing behind either.
     device.PurgeFTDeviceRX();

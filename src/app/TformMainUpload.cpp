@@ -2,7 +2,6 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
-#include "base/EventPump.h"
 #include "catalogue/ResourceName.h"
 #include "commands/UploadProgram.h"
 #include "link/HexText.h"
@@ -13,14 +12,6 @@
 #include <QProgressBar>
 
 namespace brivo {
-
-namespace {
-// Time on the link for one byte at 115200 baud, 8N1.
-constexpr double kByteTimeUs = 1e6 * kLinkBitsPerByte / kLinkBaudRate;
-// An answer counts as complete after this long without a byte: longer than
-// the bridge's 16 ms latency timer.
-constexpr int kAnswerQuietMs = 50;
-} // namespace
 
 void TformMain::btnUploadClick() {
     // Refused at once while another command waits for the pedal: its reply
@@ -74,7 +65,7 @@ void TformMain::btnUploadClick() {
 bool TformMain::waitForUploadAnswer(int byteCount) {
     // The write returns at once; the program then travels for its byte time.
     const std::int64_t started = editor_.clock.nowUs();
-    const double travelUs = byteCount * kByteTimeUs;
+    const double travelUs = byteCount * kLinkByteTimeUs;
     prgUpload->setValue(0);
     prgUpload->show();
     const int timeoutMs = linkTimeoutMs(byteCount + kUploadAnswerBytes, kUploadAllowanceMs);
@@ -131,25 +122,10 @@ void TformMain::btnUploadFileClick() {
 
 void TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
     // The answer may come in pieces: read until all of it is here or the
-    // link has gone quiet, within the time-out.
+    // link has gone quiet.
     QByteArray answer;
-    const std::int64_t startMs = editor_.clock.nowMs();
-    std::int64_t lastByteMs = startMs;
-    for (;;) {
-        processPendingEvents();
-        const DWORD got = editor_.device.ReadFTDevice(kRxBufferSize);
-        const std::int64_t nowMs = editor_.clock.nowMs();
-        if (got > 0) {
-            answer.append(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
-                          static_cast<qsizetype>(got));
-            lastByteMs = nowMs;
-            onRead(answer);
-        } else if (answer.size() >= kUploadAnswerBytes || nowMs - lastByteMs >= kAnswerQuietMs ||
-                   nowMs - startMs >= kReplyAllowanceMs) {
-            return;
-        }
-        editor_.clock.sleepMs(kPollIntervalMs);
-    }
+    const auto whole = [](const QByteArray& bytes) { return bytes.size() >= kUploadAnswerBytes; };
+    editor_.exchange.collectReply(answer, whole, kReplyAllowanceMs, kPollIntervalMs, onRead);
 }
 
 } // namespace brivo

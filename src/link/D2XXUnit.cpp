@@ -3,16 +3,12 @@
 #include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "link/FtStatusText.h"
+#include "link/LinkSettings.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace brivo {
-
-namespace {
-// 115200 baud, 8N1: ten bits on the line per byte.
-constexpr double kLineByteTimeUs = 1e6 * 10 / 115200;
-} // namespace
 
 D2XXUnit::D2XXUnit(D2xx& driver, Dialogs& dialogs, Clock& clock)
     : driver_(driver), dialogs_(dialogs), clock_(clock) {}
@@ -120,7 +116,7 @@ DWORD D2XXUnit::WriteFTDevice(DWORD count) {
                                               std::min<DWORD>(count, kTxBufferSize), &written);
     if (status == FT_OK && written > 0) {
         const std::int64_t start = std::max(clock_.nowUs(), txLineFreeAtUs_);
-        txLineFreeAtUs_ = start + static_cast<std::int64_t>(written * kLineByteTimeUs + 0.5);
+        txLineFreeAtUs_ = start + static_cast<std::int64_t>(written * kLinkByteTimeUs + 0.5);
     }
     ReportFTStatus(QStringLiteral("FT_Write"), status);
     return status == FT_OK ? written : 0;

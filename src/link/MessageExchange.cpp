@@ -107,6 +107,39 @@ QByteArray MessageExchange::receive_reply(const ExchangeGuard& held, int timeout
     return readReply(timeoutMs);
 }
 
+bool MessageExchange::collectReply(QByteArray& reply,
+                                   const std::function<bool(const QByteArray&)>& isWhole,
+                                   int timeoutMs, int readPauseMs,
+                                   const std::function<void(const QByteArray&)>& onRead) {
+    const std::int64_t startMs = clock_.nowMs();
+    std::int64_t lastByteMs = startMs;
+    for (;;) {
+        processPendingEvents();
+        // An unplugged bridge fails here once instead of at every read.
+        if (unit_.GetFTQueueStatus() != FT_OK)
+            return false;
+        const DWORD got = unit_.ftQueueBytes > 0 ? unit_.ReadFTDevice(kReplyPieceBytes) : 0;
+        const std::int64_t nowMs = clock_.nowMs();
+        if (got > 0) {
+            reply.append(reinterpret_cast<const char*>(unit_.rxBuffer.data()),
+                         static_cast<qsizetype>(got));
+            lastByteMs = nowMs;
+            if (onRead)
+                onRead(reply);
+            if (isWhole(reply))
+                return true;
+        } else if (nowMs - lastByteMs >= kReplyQuietMs) {
+            return true;
+        }
+        if (nowMs - startMs >= timeoutMs) {
+            log_.log_line(endlessReplyLogLine(timeoutMs));
+            unit_.PurgeFTDeviceRX();
+            throw EditorError(QString::fromLatin1(kEndlessReplyText));
+        }
+        clock_.sleepMs(readPauseMs);
+    }
+}
+
 QByteArray MessageExchange::readReply(int timeoutMs) {
     if (!waitForQueuedBytes(timeoutMs))
         return {};

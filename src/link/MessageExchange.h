@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkSettings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -13,12 +15,13 @@ class D2XXUnit;
 class Log;
 struct Flags;
 
-// The link runs at 115200 baud, 8N1: ten bits on the wire per byte.
-constexpr int kLinkBaudRate = 115200;
-constexpr int kLinkBitsPerByte = 10;
 // Time allowed on top of the transfer time for the pedal to act and answer.
 constexpr int kReplyAllowanceMs = 3000;
 constexpr int kBootloaderAllowanceMs = 1000;
+// A reply that comes in pieces counts as complete after this long without a
+// byte: longer than the bridge's 16 ms latency timer, so its last packet is
+// not cut off.
+constexpr int kReplyQuietMs = 50;
 // Between two looks at the receive queue the editor sleeps this long.
 constexpr int kPollIntervalMs = 2;
 // In normal mode a reply counts as complete when nothing new arrived this
@@ -92,6 +95,17 @@ class MessageExchange {
     // reported to the user). On time-out logs noReplyLogLine and throws
     // EditorError (kNoReplyText). Callers hold an ExchangeGuard.
     bool waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll = {});
+
+    // Reads a reply that comes in pieces, appending each read's bytes to
+    // `reply` and calling `onRead` after it, until `isWhole(reply)` holds or
+    // nothing new has come for kReplyQuietMs, sleeping `readPauseMs` between
+    // reads. False when the link fails (reported once by the device layer).
+    // A reply still coming after `timeoutMs` is cut: logs
+    // endlessReplyLogLine, purges RX and throws EditorError
+    // (kEndlessReplyText). Callers hold an ExchangeGuard.
+    bool collectReply(QByteArray& reply, const std::function<bool(const QByteArray&)>& isWhole,
+                      int timeoutMs, int readPauseMs,
+                      const std::function<void(const QByteArray&)>& onRead = {});
 
     // Waits for the pedal's reply and reads it until a read brings nothing.
     // Normal mode: the bytes of every read, in order (nothing that earlier

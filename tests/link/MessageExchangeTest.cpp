@@ -232,3 +232,52 @@ TEST_F(MessageExchangeTest, FailedWriteIsReportedAndTheSendGoesOn) {
 
 } // namespace
 } // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+TEST_F(MessageExchangeTest, CollectReplyGathersPiecesUntilWholeOrQuiet) {
+    const ExchangeGuard guard = exchange.beginExchange();
+    bridge.arrive(0, {'a', 'b'});
+    bridge.arrive(20 * kMs, {'c', 'd'});
+    bridge.arrive(200 * kMs, {'l', 'a', 't', 'e'});
+    QByteArray reply;
+    int reads = 0;
+    const auto never = [](const QByteArray&) { return false; };
+    EXPECT_TRUE(exchange.collectReply(reply, never, 1000, 10, [&](const QByteArray&) { ++reads; }));
+    // The gap before "late" is longer than the quiet period: the reply ended.
+    EXPECT_EQ(reply, QByteArray("abcd"));
+    EXPECT_EQ(reads, 2);
+
+    // Whole as soon as the caller says so, without waiting to go quiet.
+    ASSERT_TRUE(exchange.waitForQueuedBytes(1000));
+    QByteArray rest;
+    const auto fourBytes = [](const QByteArray& bytes) { return bytes.size() >= 4; };
+    EXPECT_TRUE(exchange.collectReply(rest, fourBytes, 1000, 10));
+    EXPECT_EQ(rest, QByteArray("late"));
+}
+
+TEST_F(MessageExchangeTest, CollectReplyReportsAnUnplugOnce) {
+    const ExchangeGuard guard = exchange.beginExchange();
+    bridge.arrive(0, {'x'});
+    bridge.unplugAtUs = 5 * kMs;
+    QByteArray reply;
+    const auto never = [](const QByteArray&) { return false; };
+    EXPECT_FALSE(exchange.collectReply(reply, never, 1000, 2));
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(reply, QByteArray("x"));
+}
+
+TEST_F(MessageExchangeTest, CollectReplyCutsAReplyThatNeverEnds) {
+    const ExchangeGuard guard = exchange.beginExchange();
+    for (int ms = 0; ms < 2000; ms += 5)
+        bridge.arrive(ms * kMs, {'z'});
+    QByteArray reply;
+    const auto never = [](const QByteArray&) { return false; };
+    EXPECT_THROW(exchange.collectReply(reply, never, 100, 2), EditorError);
+    EXPECT_EQ(log.lines.last(), endlessReplyLogLine(100));
+    EXPECT_LT(clock.nowUs(), 200 * kMs);
+}
+
+} // namespace
+} // namespace brivo::test
