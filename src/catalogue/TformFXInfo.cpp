@@ -42,7 +42,9 @@ void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
     show();
     setWindowTitle(effectName);
 
-    const QString path = pageFolder_.filePath(name.toUpper() + QStringLiteral(".html"));
+    if (!pageFolder_)
+        pageFolder_.emplace();
+    const QString path = pageFolder_->filePath(name.toUpper() + QStringLiteral(".html"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*page) != page->size())
         throw EditorError(QStringLiteral("Cannot write the information page: ") +

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
+#include <optional>
 
 class QTextBrowser;
 
@@ -23,7 +24,8 @@ class TformFXInfo final : public QWidget {
   private:
     // The page is handed to the view as a file, bytes unchanged, so it keeps
     // its own character set; the folder goes when the window does.
-    QTemporaryDir pageFolder_;
+    // Made on the first page shown, not at start-up.
+    std::optional<QTemporaryDir> pageFolder_;
 };
 
 } // namespace brivo
