@@ -26,6 +26,11 @@ int main(int argc, char** argv) {
         QStringLiteral(
             "List a virtual pedal beside real ones, to try the editor without hardware."));
     options.addOption(virtualPedal);
+    const QCommandLineOption virtualPedalBootloader(
+        QStringLiteral("virtual-pedal-bootloader"),
+        QStringLiteral("Like --virtual-pedal, with the pedal's processor waiting in its "
+                       "bootloader, to try a firmware upgrade."));
+    options.addOption(virtualPedalBootloader);
     options.process(app);
 
     brivo::RealClock clock;
@@ -37,9 +42,11 @@ int main(int argc, char** argv) {
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
     editor->d2xx.addDriver(std::make_unique<brivo::UsbDriver>());
-    if (options.isSet(virtualPedal)) {
+    if (options.isSet(virtualPedal) || options.isSet(virtualPedalBootloader)) {
         auto driver = std::make_unique<brivo::VirtualDriver>(clock);
-        driver->addPedal();
+        const auto pedal = driver->addPedal();
+        if (options.isSet(virtualPedalBootloader))
+            pedal->enterBootloader();
         editor->d2xx.addDriver(std::move(driver));
     }
 

@@ -30,6 +30,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import catalogue_data  # noqa: E402
+from resource_files import sync_files  # noqa: E402
 
 CRLF = "\r\n"
 MIN_PROGRAM_BYTES = 1280
@@ -285,37 +286,7 @@ def main():
         print(f"gen_catalogue: {error}", file=sys.stderr)
         return 1
 
-    out_dir = os.path.normpath(args.out)
-    existing = set(os.listdir(out_dir)) if os.path.isdir(out_dir) else set()
-    stale = sorted(existing - set(files))
-    changed = []
-    for name, data in sorted(files.items()):
-        path = os.path.join(out_dir, name)
-        try:
-            with open(path, "rb") as f:
-                same = f.read() == data
-        except FileNotFoundError:
-            same = False
-        if not same:
-            changed.append(name)
-
-    if args.check:
-        for name in changed:
-            print(f"out of date: {name}")
-        for name in stale:
-            print(f"not generated: {name}")
-        return 1 if changed or stale else 0
-
-    os.makedirs(out_dir, exist_ok=True)
-    for name in changed:
-        with open(os.path.join(out_dir, name), "wb") as f:
-            f.write(files[name])
-    for name in stale:
-        os.remove(os.path.join(out_dir, name))
-    print(f"gen_catalogue: {len(files)} resources in {out_dir}: "
-          f"{len(changed)} written, {len(stale)} removed")
-    return 0
-
+    return sync_files("gen_catalogue", args.out, files, args.check)
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -1,12 +1,13 @@
 #include "app/Program.h"
 
-#include "app/TformFirmwareUpgrade.h"
 #include "app/TformMain.h"
 #include "app/TformPrint.h"
 #include "catalogue/TformFXInfo.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "params/ParameterEvents.h"
 #include "params/TformFXParameters.h"
 
+#include <QAction>
 #include <QPushButton>
 
 namespace brivo {
@@ -14,7 +15,15 @@ namespace brivo {
 Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
-    formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
+    formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(
+        UpgradeLink{e.device, e.exchange, e.log, e.clock, e.dialogs});
+    formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
+        main->upgradeRunningChanged(running);
+    };
+    formFirmwareUpgrade_->isConnected = [main = formMain_.get()] {
+        return main->menuDisconnect->isEnabled();
+    };
+    formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>();
     e.log.attach(formPrint_.get());
     formFXParameters_ =

@@ -4,6 +4,7 @@
 #include "app/Editor.h"
 #include "app/TformPrint.h"
 #include "base/Guard.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "link/LinkSettings.h"
 
 #include <QCheckBox>
@@ -28,6 +29,9 @@ constexpr int kDesignTop = 31;
 constexpr int kVersionCheckIntervalMs = 1000;
 const QString kMakerFolder = QStringLiteral("Tandrel");
 const QString kProductFolder = QStringLiteral("Brivo");
+constexpr const char* kCloseDuringUpgradeText =
+    "A firmware upgrade is running. Closing the editor now stops it and leaves the pedal "
+    "without a complete firmware until an upgrade completes. Close anyway?";
 } // namespace
 
 TformMain::TformMain(Editor& editor)
@@ -130,6 +134,8 @@ void TformMain::createControls() {
     chkFirmwareUpgradeMode->setObjectName(QStringLiteral("chkFirmwareUpgradeMode"));
     chkFirmwareUpgradeMode->setGeometry(9, 423, 174, 19);
     chkFirmwareUpgradeMode->hide();
+    connect(chkFirmwareUpgradeMode, &QCheckBox::toggled, this,
+            [this] { guarded([this] { chkFirmwareUpgradeModeChange(); }); });
 
     lblShowNewVersion =
         makeLabel(QStringLiteral("lblShowNewVersion"), QString(), {8, 450, 145, 22});
@@ -211,10 +217,12 @@ void TformMain::createMenus() {
     menuFirmwareUpgrade->setObjectName(QStringLiteral("menuFirmwareUpgrade"));
     menuFirmwareUpgradeMode =
         makeAction(menuFirmwareUpgrade, QStringLiteral("menuFirmwareUpgradeMode"),
-                   QStringLiteral("Upgrade Mode"));
-    menuStartFirmwareUpgrade =
-        makeAction(menuFirmwareUpgrade, QStringLiteral("menuStartFirmwareUpgrade"),
-                   QStringLiteral("Start Firmware Upgrade"));
+                   QStringLiteral("Upgrade Mode"), [this] { menuFirmwareUpgradeModeClick(); });
+    menuFirmwareUpgradeMode->setCheckable(true);
+    menuStartFirmwareUpgrade = makeAction(menuFirmwareUpgrade,
+                                          QStringLiteral("menuStartFirmwareUpgrade"),
+                                          QStringLiteral("Start Firmware Upgrade"),
+                                          [this] { menuStartFirmwareUpgradeClick(); });
     menuStartFirmwareUpgrade->setEnabled(false);
 
     menuHelp = MenuBar1->addMenu(QStringLiteral("Help"));
@@ -287,6 +295,13 @@ void TformMain::createMakerFolders() {
 }
 
 void TformMain::closeEvent(QCloseEvent* event) {
+    if (firmware_ != nullptr && firmware_->upgradeRunning()) {
+        if (!editor_.dialogs.askYesNo(QString::fromLatin1(kCloseDuringUpgradeText))) {
+            event->ignore();
+            return;
+        }
+        firmware_->requestStop();
+    }
     // Closing the main window ends the program, whatever else is open.
     QWidget::closeEvent(event);
     QCoreApplication::quit();

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -20,6 +21,7 @@ namespace brivo {
 struct Editor;
 class TformFXParameters;
 class TformFXInfo;
+class TformFirmwareUpgrade;
 class TformPrint;
 
 // The main window: device labels, command buttons, the category and effect
@@ -31,6 +33,7 @@ class TformMain final : public QWidget {
 
     // The windows created after this one, handed over once they exist.
     void attachWindows(TformPrint* print, TformFXParameters* fxParameters, TformFXInfo* fxInfo);
+    void attachFirmwareWindow(TformFirmwareUpgrade* firmware) { firmware_ = firmware; }
 
     // Connection menu.
     void list_devices(bool quiet);
@@ -70,6 +73,16 @@ class TformMain final : public QWidget {
     void menuLiveEnableClick();
     void btnTestClick();
     void btnAssignClick();
+
+    // Firmware upgrade menu.
+    void menuFirmwareUpgradeModeClick();
+    void chkFirmwareUpgradeModeChange();
+    void menuStartFirmwareUpgradeClick();
+    // The bootloader check of Connect in upgrade mode.
+    void check_bootloader();
+    // While an upgrade runs nothing else may talk to the pedal: its commands
+    // are disabled, and given back as they were when it ends.
+    void upgradeRunningChanged(bool running);
 
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
@@ -148,6 +161,9 @@ class TformMain final : public QWidget {
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;
+    TformFirmwareUpgrade* firmware_ = nullptr;
+    // What upgradeRunningChanged disabled, to enable again.
+    std::vector<QObject*> lockedForUpgrade_;
 };
 
 } // namespace brivo

@@ -62,7 +62,8 @@ void TformMain::menuConnectClick() {
     menuScan->setEnabled(false);
     menuConnect->setEnabled(false);
     menuDisconnect->setEnabled(true);
-    // The bootloader check of upgrade mode joins here.
+    if (editor_.flags.upgradeMode)
+        check_bootloader();
     read_eeprom_identity();
 }
 

@@ -20,11 +20,61 @@ std::int64_t VirtualPedal::nowNs() const {
 
 void VirtualPedal::advance() {
     const std::int64_t now = nowNs();
-    link_.deliverDue(now, [this](std::uint8_t byte, std::int64_t atNs) {
+    bool cablePulled = false;
+    link_.deliverDue(now, [this, &cablePulled](std::uint8_t byte, std::int64_t atNs) {
+        if (!cablePulled)
+            cablePulled = deliver(byte, atNs);
+    });
+    if (cablePulled) {
+        pullCable();
+        return;
+    }
+    link_.advanceReceive(now);
+}
+
+bool VirtualPedal::deliver(std::uint8_t byte, std::int64_t atNs) {
+    switch (mode_) {
+    case Mode::Application:
         if (auto answer = processor_.consume(byte, atNs / kNsPerUs))
             sendAnswer(*answer, atNs);
-    });
-    link_.advanceReceive(now);
+        return false;
+    case Mode::Bootloader:
+        if (auto answer = bootloader_.consume(byte))
+            sendAnswer(*answer, atNs);
+        if (const auto jump = bootloader_.takeJump())
+            startFromFlash(*jump);
+        return bootloader_.takeUnplug();
+    case Mode::Halted:
+        return false;
+    }
+    return false;
+}
+
+void VirtualPedal::startFromFlash(std::uint32_t address) {
+    if (address != Bootloader::kFlashStart || !bootloader_.flashStartsAProgram()) {
+        mode_ = Mode::Halted;
+        return;
+    }
+    mode_ = Mode::Application;
+    processor_.resetParser();
+    processor_.setFirmwareVersion(bootloader_.flashFirmwareVersion().value_or(0));
+}
+
+void VirtualPedal::enterBootloader() {
+    advance();
+    mode_ = Mode::Bootloader;
+    bootloader_.reset();
+    processor_.resetParser();
+}
+
+const std::vector<std::uint8_t>& VirtualPedal::flash() {
+    advance();
+    return bootloader_.flash();
+}
+
+const std::vector<std::uint8_t>& VirtualPedal::bootloaderCommands() {
+    advance();
+    return bootloader_.commandsTaken();
 }
 
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
@@ -50,10 +100,16 @@ void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_
 
 void VirtualPedal::unplug() {
     advance();
+    pullCable();
+}
+
+void VirtualPedal::pullCable() {
     plugged_ = false;
     openSession_ = 0;
     link_.reset();
     processor_.resetParser();
+    // The part loses power with the cable; it comes back waiting for sync.
+    bootloader_.reset();
 }
 
 void VirtualPedal::replug() {

@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "link/d2xx/Ftd2xx.h"
+#include "virtualpedal/Bootloader.h"
 #include "virtualpedal/BridgeEeprom.h"
 #include "virtualpedal/EffectProcessor.h"
 #include "virtualpedal/FaultInjection.h"
@@ -66,6 +67,21 @@ class VirtualPedal {
     void setFirmwareVersion(int version) { processor_.setFirmwareVersion(version); }
     const FaultInjection& faults() const { return faults_; }
 
+    // The processor's bootloader. Entering it is what the owner does by hand
+    // (boot switch held at power-on); the effect processor then hears nothing
+    // until a Go starts a program from flash.
+    void enterBootloader();
+    bool inBootloader() const { return mode_ == Mode::Bootloader; }
+    // After a Go to something that is not a program: nothing answers.
+    bool halted() const { return mode_ == Mode::Halted; }
+    const std::vector<std::uint8_t>& flash();
+    void setBootloaderFault(const BootloaderFault& fault) { bootloader_.setFault(fault); }
+    void corruptFlashByte(std::uint32_t address, std::uint8_t mask) {
+        bootloader_.corruptFlashByte(address, mask);
+    }
+    void setBootloaderListsReadMemory(bool lists) { bootloader_.setListsReadMemory(lists); }
+    const std::vector<std::uint8_t>& bootloaderCommands();
+
     // The physical controls.
     void moveController(int controller, int position);
     void setParameterValue(int index, int value);
@@ -113,7 +129,14 @@ class VirtualPedal {
     DWORD read(std::uint8_t* buffer, DWORD count);
     void write(const std::uint8_t* data, DWORD count);
 
+    enum class Mode { Application, Bootloader, Halted };
+
     void sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs);
+    // Delivers one byte to whatever runs on the processor; true when the
+    // byte ended with the cable pulled.
+    bool deliver(std::uint8_t byte, std::int64_t atNs);
+    void startFromFlash(std::uint32_t address);
+    void pullCable();
     std::int64_t nowNs() const;
 
     Clock& clock_;
@@ -127,6 +150,8 @@ class VirtualPedal {
 
     SerialLink link_;
     EffectProcessor processor_;
+    Bootloader bootloader_{EffectProcessor::kDefaultFirmwareVersion};
+    Mode mode_ = Mode::Application;
     FaultInjection faults_;
     std::vector<WriteRecord> writes_;
 };

@@ -1,5 +1,5 @@
 // Starting the editor, scanning for bridges, connecting and disconnecting.
-#include "app/TformFirmwareUpgrade.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "app/TformMain.h"
 #include "app/TformPrint.h"
 #include "catalogue/TformFXInfo.h"

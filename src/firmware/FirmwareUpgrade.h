@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace brivo {
+
+class Clock;
+class D2XXUnit;
+class Dialogs;
+class Log;
+class MessageExchange;
+struct ChunkPlan;
+
+// The pause between the last block and the completion message.
+constexpr int kUpgradeSettlePauseMs = 2000;
+
+inline const char* const kUpgradeCompleteText =
+    "Firmware Upgrade Complete, device will now restart";
+
+// What the window shows while an upgrade runs.
+struct UpgradeView {
+    std::function<void(const QString& phase)> showPhase;
+    std::function<void(int value, int maximum)> showProgress;
+    // Asked between blocks: the user is closing the editor.
+    std::function<bool()> stopRequested;
+    // Runs after the completion message is closed, before the start command.
+    std::function<void()> beforeStart;
+};
+
+// The link, log and dialogs the upgrade works with.
+struct UpgradeLink {
+    D2XXUnit& device;
+    MessageExchange& exchange;
+    Log& log;
+    Clock& clock;
+    Dialogs& dialogs;
+};
+
+enum class UpgradeOutcome {
+    // The image or the bootloader was refused before anything was erased.
+    Refused,
+    // A step failed after the erase began: the pedal has no complete firmware.
+    Failed,
+    // Written, verified and started.
+    Started,
+    // Written and verified, but the start command was not confirmed.
+    StartUnconfirmed,
+};
+
+// Logs the blocks of an image as the console has always shown them.
+void log_chunks(Log& log, const ChunkPlan& plan);
+
+// The whole upgrade: the image is checked, the bootloader's commands asked,
+// the flash erased and written block by block, read back when the bootloader
+// offers Read Memory, and only when every step was acknowledged and every
+// byte matched does the user hear "Complete" and the new firmware start.
+// Any failure stops there with a message naming the step, the address and
+// what to do next; nothing that follows is sent. Takes the link's exchange
+// slot for the whole run.
+UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const QByteArray& image,
+                                    const UpgradeView& view);
+
+} // namespace brivo

@@ -1,0 +1,146 @@
+#include "firmware/TformFirmwareUpgrade.h"
+
+#include "base/Dialogs.h"
+#include "base/EditorError.h"
+#include "base/Guard.h"
+#include "base/Log.h"
+#include "catalogue/Resources.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace brivo {
+
+namespace {
+constexpr int kClientWidth = 158;
+// Room below the progress bar for the phase text.
+constexpr int kClientHeight = 183;
+constexpr int kFileItem = 2;
+const QString kFileItemText = QStringLiteral("Firmware file...");
+const QString kFirmwareFileFilter = QStringLiteral("Firmware image (*.bin);;All files (*)");
+} // namespace
+
+TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, QWidget* parent)
+    : QWidget(parent, Qt::Window), link_(link) {
+    setObjectName(QStringLiteral("formFirmwareUpgrade"));
+    setWindowTitle(QStringLiteral("Firmware Upgrade"));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    cmbFirmwareChoose = new QComboBox(this);
+    cmbFirmwareChoose->setObjectName(QStringLiteral("cmbFirmwareChoose"));
+    cmbFirmwareChoose->setGeometry(8, 8, 142, 32);
+    cmbFirmwareChoose->addItem(QStringLiteral("Firmware_4"), QStringLiteral("itmFirmware4"));
+    cmbFirmwareChoose->addItem(QStringLiteral("Firmware_5"), QStringLiteral("itmFirmware5"));
+    cmbFirmwareChoose->addItem(kFileItemText, QStringLiteral("itmFirmwareFile"));
+    cmbFirmwareChoose->setCurrentIndex(-1);
+    connect(cmbFirmwareChoose, &QComboBox::currentIndexChanged, this,
+            [this] { runGuarded(link_.dialogs, [this] { FirmwareSelect(); }); });
+
+    btnUpgradeFirmware = new QPushButton(QStringLiteral("Upgrade Firmware"), this);
+    btnUpgradeFirmware->setObjectName(QStringLiteral("btnUpgradeFirmware"));
+    btnUpgradeFirmware->setGeometry(8, 48, 142, 33);
+    connect(btnUpgradeFirmware, &QPushButton::clicked, this,
+            [this] { runGuarded(link_.dialogs, [this] { btnUpgradeFirmwareClick(); }); });
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(8, 94, 142, 35);
+    ProgressBar1->setOrientation(Qt::Horizontal);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+
+    lblPhase = new QLabel(this);
+    lblPhase->setObjectName(QStringLiteral("lblPhase"));
+    lblPhase->setGeometry(8, 135, 142, 40);
+    lblPhase->setWordWrap(true);
+    lblPhase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void TformFirmwareUpgrade::FirmwareSelect() {
+    const int index = cmbFirmwareChoose->currentIndex();
+    if (index < 0)
+        return;
+    if (index == kFileItem) {
+        const QString path = link_.dialogs.openFileName(kFirmwareFileFilter);
+        if (path.isEmpty()) {
+            // Cancelled: the earlier choice stands, in the box as well.
+            const QSignalBlocker quiet(cmbFirmwareChoose);
+            cmbFirmwareChoose->setCurrentIndex(lastChoice_);
+            return;
+        }
+        imageName = path;
+        imageFromFile = true;
+        lblPhase->setText(QStringLiteral("Image: ") + QFileInfo(path).fileName());
+    } else {
+        imageName = cmbFirmwareChoose->currentText();
+        imageFromFile = false;
+        lblPhase->clear();
+    }
+    lastChoice_ = index;
+    link_.log.log_line(imageName);
+}
+
+QByteArray TformFirmwareUpgrade::read_firmware_image() {
+    if (imageName.isEmpty())
+        throw EditorError(QStringLiteral("Choose a firmware image first."));
+    QByteArray image;
+    if (imageFromFile) {
+        QFile file(imageName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EditorError(QStringLiteral("Cannot read the firmware file %1: %2")
+                                  .arg(imageName, file.errorString()));
+        image = file.readAll();
+    } else {
+        const std::optional<QByteArray> resource = resources::find(imageName);
+        if (!resource)
+            throw EditorError(QStringLiteral("Resource %1 not found").arg(imageName));
+        image = *resource;
+    }
+    link_.log.log_line(QStringLiteral("num of bytes read in firmware file: ") +
+                       QString::number(image.size()));
+    return image;
+}
+
+void TformFirmwareUpgrade::setRunning(bool running) {
+    running_ = running;
+    stopRequested_ = false;
+    btnUpgradeFirmware->setEnabled(!running && !completed_);
+    cmbFirmwareChoose->setEnabled(!running);
+    if (onRunningChanged)
+        onRunningChanged(running);
+}
+
+void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
+    if (running_ || completed_)
+        return;
+    const QByteArray image = read_firmware_image();
+    if (isConnected && !isConnected())
+        throw EditorError(QStringLiteral("The pedal is not connected. Turn Upgrade Mode on and "
+                                         "choose Connection > Connect first."));
+    UpgradeView view;
+    view.showPhase = [this](const QString& phase) { lblPhase->setText(phase); };
+    view.showProgress = [this](int value, int maximum) {
+        ProgressBar1->setMaximum(maximum);
+        ProgressBar1->setValue(value);
+    };
+    view.stopRequested = [this] { return stopRequested_; };
+    view.beforeStart = [this] {
+        // One upgrade per run of the editor: the pedal restarts into it.
+        completed_ = true;
+        btnUpgradeFirmware->setEnabled(false);
+    };
+    setRunning(true);
+    try {
+        run_firmware_upgrade(link_, image, view);
+    } catch (...) {
+        setRunning(false);
+        throw;
+    }
+    setRunning(false);
+}
+
+} // namespace brivo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "firmware/FirmwareUpgrade.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace brivo {
+
+// The Firmware Upgrade window: choose an image (one of the two the editor
+// carries, or a raw .bin from disk), press "Upgrade Firmware", watch the phase
+// and the progress bar. Created hidden at start and kept for the whole run.
+class TformFirmwareUpgrade final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TformFirmwareUpgrade(const UpgradeLink& link, QWidget* parent = nullptr);
+
+    void FirmwareSelect();
+    void btnUpgradeFirmwareClick();
+    // The chosen image, whole; throws EditorError when there is none.
+    QByteArray read_firmware_image();
+
+    bool upgradeRunning() const { return running_; }
+    // Ends a running upgrade at its next block (the editor is closing).
+    void requestStop() { stopRequested_ = true; }
+
+    // Told when an upgrade starts and ends, so other pedal commands wait.
+    std::function<void(bool running)> onRunningChanged;
+    // Whether the pedal's bridge is open.
+    std::function<bool()> isConnected;
+
+    QComboBox* cmbFirmwareChoose = nullptr;
+    QPushButton* btnUpgradeFirmware = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    // Which phase runs, or how the last upgrade ended.
+    QLabel* lblPhase = nullptr;
+
+    // The chosen image: a resource name, or a file path when fromFile.
+    QString imageName;
+    bool imageFromFile = false;
+
+  private:
+    void setRunning(bool running);
+
+    UpgradeLink link_;
+    bool running_ = false;
+    bool stopRequested_ = false;
+    bool completed_ = false;
+    int lastChoice_ = -1;
+};
+
+} // namespace brivo
