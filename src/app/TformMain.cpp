@@ -219,10 +219,9 @@ void TformMain::createMenus() {
         makeAction(menuFirmwareUpgrade, QStringLiteral("menuFirmwareUpgradeMode"),
                    QStringLiteral("Upgrade Mode"), [this] { menuFirmwareUpgradeModeClick(); });
     menuFirmwareUpgradeMode->setCheckable(true);
-    menuStartFirmwareUpgrade = makeAction(menuFirmwareUpgrade,
-                                          QStringLiteral("menuStartFirmwareUpgrade"),
-                                          QStringLiteral("Start Firmware Upgrade"),
-                                          [this] { menuStartFirmwareUpgradeClick(); });
+    menuStartFirmwareUpgrade = makeAction(
+        menuFirmwareUpgrade, QStringLiteral("menuStartFirmwareUpgrade"),
+        QStringLiteral("Start Firmware Upgrade"), [this] { menuStartFirmwareUpgradeClick(); });
     menuStartFirmwareUpgrade->setEnabled(false);
 
     menuHelp = MenuBar1->addMenu(QStringLiteral("Help"));

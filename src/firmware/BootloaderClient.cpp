@@ -168,8 +168,7 @@ void BootloaderClient::erase_flash() {
 void BootloaderClient::send_write_command(std::uint32_t address, const QString& step) {
     log_.log_line(QStringLiteral("SEND WRITE COMMAND"));
     writeFrame(bootloader::commandFrame(bootloader::kWriteMemory), kBootloaderFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the write command for ") + step,
-                          kBootloaderAckTimeoutMs);
+    wait_bootloader_reply(QStringLiteral("the write command for ") + step, kBootloaderAckTimeoutMs);
     logAddress(address);
     writeFrame(bootloader::addressFrame(address), kBootloaderFramePauseMs);
     wait_bootloader_reply(QStringLiteral("the address of ") + step, kBootloaderAckTimeoutMs);
@@ -183,26 +182,25 @@ void BootloaderClient::write_chunk(const FirmwareChunk& chunk, const QString& st
     log_.log_line(QStringLiteral("chunk size: ") + QString::number(chunk.bytes.size()));
     log_.log_line(QStringLiteral("data checksum: ") + hex2(frame.back()));
     writeFrame(frame, 0);
-    wait_bootloader_reply(QStringLiteral("the data of ") + step,
-                          linkTimeoutMs(static_cast<std::int64_t>(frame.size()) + 1,
-                                        kBlockWriteAllowanceMs));
+    wait_bootloader_reply(
+        QStringLiteral("the data of ") + step,
+        linkTimeoutMs(static_cast<std::int64_t>(frame.size()) + 1, kBlockWriteAllowanceMs));
     log_.log_line(QString());
 }
 
 QByteArray BootloaderClient::read_memory(std::uint32_t address, int count, const QString& step) {
     log_.log_line(QStringLiteral("SEND READ COMMAND"));
     writeFrame(bootloader::commandFrame(bootloader::kReadMemory), 0);
-    wait_bootloader_reply(QStringLiteral("the read command for ") + step,
-                          kBootloaderAckTimeoutMs);
+    wait_bootloader_reply(QStringLiteral("the read command for ") + step, kBootloaderAckTimeoutMs);
     logAddress(address);
     writeFrame(bootloader::addressFrame(address), 0);
     wait_bootloader_reply(QStringLiteral("the read address of ") + step, kBootloaderAckTimeoutMs);
     log_.log_line(QStringLiteral("read bytes: ") + QString::number(count));
     writeFrame(bootloader::readLengthFrame(count), 0);
-    const QByteArray answer =
-        collect(QStringLiteral("the read-back of ") + step,
-                [count](const QByteArray&) { return count + 1; },
-                linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
+    const QByteArray answer = collect(
+        QStringLiteral("the read-back of ") + step,
+        [count](const QByteArray&) { return count + 1; },
+        linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
     return answer.mid(1);
 }
 

@@ -75,8 +75,8 @@ class BootloaderClient {
     QByteArray readSome(const QString& step, int timeoutMs);
     // Collects an answer until it holds wholeSize(answer so far) bytes, logs
     // its size and purges the rest; throws unless it starts with ACK.
-    QByteArray collect(const QString& step,
-                       const std::function<int(const QByteArray&)>& wholeSize, int timeoutMs);
+    QByteArray collect(const QString& step, const std::function<int(const QByteArray&)>& wholeSize,
+                       int timeoutMs);
     void logAddress(std::uint32_t address);
 
     D2XXUnit& unit_;

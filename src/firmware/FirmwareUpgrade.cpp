@@ -15,9 +15,9 @@ namespace brivo {
 
 namespace {
 
-const QString kNothingErasedAdvice = QStringLiteral(
-    "Nothing was erased: the pedal keeps its firmware. Check the cable and press "
-    "\"Upgrade Firmware\" to try again.");
+const QString kNothingErasedAdvice =
+    QStringLiteral("Nothing was erased: the pedal keeps its firmware. Check the cable and press "
+                   "\"Upgrade Firmware\" to try again.");
 const QString kFlashIncompleteAdvice = QStringLiteral(
     "The pedal's flash does not hold a complete firmware now, so the pedal stays in its "
     "bootloader. Press \"Upgrade Firmware\" to try again. If the pedal does not answer, "
@@ -62,8 +62,7 @@ QString mismatch(const FirmwareChunk& chunk, const QByteArray& readBack, const Q
 class Procedure {
   public:
     Procedure(const UpgradeLink& link, const UpgradeView& view)
-        : link_(link), view_(view),
-          client_(link.device, link.exchange, link.log, link.clock) {}
+        : link_(link), view_(view), client_(link.device, link.exchange, link.log, link.clock) {}
 
     UpgradeOutcome run(const QByteArray& image);
 
@@ -145,8 +144,7 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
     try {
         client_.send_go_command();
     } catch (const BootloaderError& e) {
-        link_.log.log_line(QStringLiteral("start of the new firmware not confirmed: ") +
-                           e.text());
+        link_.log.log_line(QStringLiteral("start of the new firmware not confirmed: ") + e.text());
         phase(QStringLiteral("Written; start not confirmed"));
         link_.dialogs.showMessage(QStringLiteral("The pedal did not confirm the start of its new "
                                                  "firmware: ") +
@@ -194,8 +192,7 @@ QString Procedure::transfer(const ChunkPlan& plan, bool verify) {
 
 void log_chunks(Log& log, const ChunkPlan& plan) {
     log.log_line(QStringLiteral("num of chunks: ") + QString::number(plan.fullChunkCount));
-    log.log_line(QStringLiteral("num of byte last chunk: ") +
-                 QString::number(plan.lastChunkSize));
+    log.log_line(QStringLiteral("num of byte last chunk: ") + QString::number(plan.lastChunkSize));
     if (plan.chunks.empty())
         return;
     log.log_line(QStringLiteral("num of bytes last chunk: ") +

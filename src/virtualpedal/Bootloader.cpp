@@ -165,7 +165,8 @@ std::optional<Bootloader::Answer> Bootloader::consume(std::uint8_t byte) {
     case State::AwaitWriteData:
         frame_.push_back(byte);
         // N, then N + 1 bytes, then the checksum.
-        if (frame_.size() == (frame_[0] + 3U) / 2 && fault_.action == BootloaderFault::Action::Unplug &&
+        if (frame_.size() == (frame_[0] + 3U) / 2 &&
+            fault_.action == BootloaderFault::Action::Unplug &&
             faultFires(BootloaderFault::Step::WriteData, address_, faulted))
             return faulted;
         return frame_.size() == frame_[0] + 3U ? writeData() : std::nullopt;

@@ -52,7 +52,11 @@ class VirtualPedal {
     const BridgeEepromImage& eeprom() const { return eeprom_; }
     const LineSettings& lineSettings() const { return line_; }
     bool isOpen() const { return openSession_ != 0; }
-    bool isPlugged() const { return plugged_; }
+    // Brought up to the present: a fault may have pulled the cable by now.
+    bool isPlugged() {
+        advance();
+        return plugged_;
+    }
 
     // Faults.
     void setSilent(bool silent) { faults_.silent = silent; }

@@ -1,0 +1,199 @@
+// The virtual pedal's bootloader, spoken to byte by byte as a host would.
+#include "PedalFixture.h"
+
+namespace brivo::test {
+namespace {
+
+constexpr std::uint8_t kAck = 0x79;
+constexpr std::uint8_t kNack = 0x1F;
+constexpr std::uint32_t kFlash = 0x08000000;
+
+Bytes address(std::uint32_t a) {
+    const auto b = [a](int shift) { return static_cast<std::uint8_t>(a >> shift); };
+    return {b(24), b(16), b(8), b(0), static_cast<std::uint8_t>(b(24) ^ b(16) ^ b(8) ^ b(0))};
+}
+
+Bytes data(const Bytes& bytes) {
+    Bytes frame = {static_cast<std::uint8_t>(bytes.size() - 1)};
+    std::uint8_t sum = frame[0];
+    for (const std::uint8_t b : bytes)
+        sum ^= b;
+    frame.insert(frame.end(), bytes.begin(), bytes.end());
+    frame.push_back(sum);
+    return frame;
+}
+
+class BootloaderTest : public PedalFixture {
+  protected:
+    void SetUp() override {
+        PedalFixture::SetUp();
+        pedal->enterBootloader();
+    }
+
+    // Sends a frame and returns every byte that came back within 50 ms.
+    Bytes ask(const Bytes& frame) {
+        send(frame);
+        clock.sleepMs(50);
+        const std::string text = readNow();
+        return Bytes(text.begin(), text.end());
+    }
+
+    void sync() { ASSERT_EQ(ask({0x7F}), Bytes{kAck}); }
+
+    // Write Memory of `bytes` at `at`: the three answers.
+    Bytes write(std::uint32_t at, const Bytes& bytes) {
+        Bytes answers = ask({0x31, 0xCE});
+        const Bytes second = ask(address(at));
+        const Bytes third = ask(data(bytes));
+        answers.insert(answers.end(), second.begin(), second.end());
+        answers.insert(answers.end(), third.begin(), third.end());
+        return answers;
+    }
+
+    void globalErase() {
+        ASSERT_EQ(ask({0x43, 0xBC}), Bytes{kAck});
+        ASSERT_EQ(ask({0xFF, 0x00}), Bytes{kAck});
+    }
+
+    Bytes flashAt(std::uint32_t at, std::size_t count) {
+        const auto& flash = pedal->flash();
+        return Bytes(flash.begin() + (at - kFlash), flash.begin() + (at - kFlash + count));
+    }
+};
+
+TEST_F(BootloaderTest, IgnoresEverythingBeforeTheSyncByteThenAnswersTheQueries) {
+    EXPECT_TRUE(ask({0x05, 0x00, 0x02}).empty());
+    sync();
+    EXPECT_EQ(ask({0x00, 0xFF}),
+              (Bytes{kAck, 7, 0x22, 0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x43, kAck}));
+    EXPECT_EQ(ask({0x01, 0xFE}), (Bytes{kAck, 0x22, 0x00, 0x00, kAck}));
+    EXPECT_EQ(ask({0x02, 0xFD}), (Bytes{kAck, 0x01, 0x04, 0x10, kAck}));
+    EXPECT_EQ(ask({0x02, 0xFC}), Bytes{kNack}) << "a wrong complement";
+    EXPECT_EQ(ask({0x44, 0xBB}), Bytes{kNack}) << "a command it does not offer";
+    pedal->setBootloaderListsReadMemory(false);
+    EXPECT_EQ(ask({0x00, 0xFF}), (Bytes{kAck, 6, 0x22, 0x00, 0x01, 0x02, 0x21, 0x31, 0x43, kAck}));
+    EXPECT_EQ(ask({0x11, 0xEE}), Bytes{kNack});
+}
+
+TEST_F(BootloaderTest, ASyncByteToASynchronisedPartIsTheStartOfABadCommand) {
+    sync();
+    EXPECT_TRUE(ask({0x7F}).empty());
+    EXPECT_EQ(ask({0x7F}), Bytes{kNack});
+}
+
+TEST_F(BootloaderTest, FlashIsWrittenOnlyWhereErasedAndWithGoodFrames) {
+    sync();
+    // The factory firmware is in flash: its first block cannot be written over.
+    EXPECT_EQ(write(kFlash, {1, 2, 3, 4}), (Bytes{kAck, kAck, kNack}));
+    EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0x00, 0x50, 0x00, 0x20}));
+    globalErase();
+    EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(pedal->flash().size(), 128u * 1024u);
+
+    EXPECT_EQ(write(kFlash + 0x100, {1, 2, 3, 4}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(flashAt(kFlash + 0x100, 5), (Bytes{1, 2, 3, 4, 0xFF}));
+    EXPECT_EQ(write(kFlash + 0x102, {9, 9}), (Bytes{kAck, kAck, kNack})) << "not erased";
+
+    Bytes badChecksum = data({5, 6});
+    badChecksum.back() ^= 1;
+    EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(kFlash + 0x200)), Bytes{kAck});
+    EXPECT_EQ(ask(badChecksum), Bytes{kNack});
+    EXPECT_EQ(flashAt(kFlash + 0x200, 2), (Bytes{0xFF, 0xFF}));
+
+    Bytes badAddress = address(kFlash + 0x300);
+    badAddress.back() ^= 1;
+    EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
+    EXPECT_EQ(ask(badAddress), Bytes{kNack});
+    EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(0x08020000)), Bytes{kNack}) << "past the flash";
+    EXPECT_EQ(write(0x0801FFFE, {1, 2, 3}), (Bytes{kAck, kAck, kNack})) << "runs past the flash";
+
+    // Read Memory gives back what is there.
+    EXPECT_EQ(ask({0x11, 0xEE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(kFlash + 0xFE)), Bytes{kAck});
+    EXPECT_EQ(ask({0x05, 0xFA}), (Bytes{kAck, 0xFF, 0xFF, 1, 2, 3, 4}));
+}
+
+TEST_F(BootloaderTest, EraseAndBlockWriteTakeThePartsTime) {
+    sync();
+    ASSERT_EQ(ask({0x43, 0xBC}), Bytes{kAck});
+    send({0xFF, 0x00});
+    clock.sleepMs(20);
+    EXPECT_EQ(queued(), 0u) << "still erasing";
+    clock.sleepMs(30);
+    EXPECT_EQ(readNow(), std::string(1, static_cast<char>(kAck)));
+}
+
+TEST_F(BootloaderTest, GoStartsTheProgramInFlashWhichThenReportsItsVersion) {
+    sync();
+    globalErase();
+    Bytes program(512, 0x00);
+    const Bytes head = {0x00, 0x50, 0x00, 0x20, 0x31, 0x01, 0x00, 0x08};
+    std::copy(head.begin(), head.end(), program.begin());
+    const std::string tag = "TNDRL BRIVO FIRMWARE";
+    std::copy(tag.begin(), tag.end(), program.begin() + 0x180);
+    program[0x180 + tag.size()] = 7;
+    ASSERT_EQ(write(kFlash, Bytes(program.begin(), program.begin() + 256)),
+              (Bytes{kAck, kAck, kAck}));
+    ASSERT_EQ(write(kFlash + 256, Bytes(program.begin() + 256, program.end())),
+              (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(ask({0x21, 0xDE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(kFlash)), Bytes{kAck});
+    EXPECT_FALSE(pedal->inBootloader());
+    send({0x05, 0x00});
+    EXPECT_EQ(collectReply(), "BRIVO\r\n0\r\n0\r\n7\r\n");
+}
+
+TEST_F(BootloaderTest, GoToAnErasedFlashLeavesAProcessorThatAnswersNothing) {
+    sync();
+    globalErase();
+    EXPECT_EQ(ask({0x21, 0xDE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(kFlash)), Bytes{kAck});
+    EXPECT_TRUE(pedal->halted());
+    EXPECT_TRUE(ask({0x05, 0x00}).empty());
+    EXPECT_TRUE(ask({0x7F}).empty());
+}
+
+TEST_F(BootloaderTest, FaultsFireOnceAtTheirStepAndBlock) {
+    sync();
+    pedal->setBootloaderFault(
+        {BootloaderFault::Step::GlobalErase, BootloaderFault::Action::Nack, {}});
+    ASSERT_EQ(ask({0x43, 0xBC}), Bytes{kAck});
+    EXPECT_EQ(ask({0xFF, 0x00}), Bytes{kNack});
+    EXPECT_EQ(flashAt(kFlash, 2), (Bytes{0x00, 0x50})) << "a refused erase erases nothing";
+    globalErase();
+
+    pedal->setBootloaderFault(
+        {BootloaderFault::Step::WriteData, BootloaderFault::Action::Nack, kFlash + 0x100});
+    EXPECT_EQ(write(kFlash, {1}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(write(kFlash + 0x100, {2}), (Bytes{kAck, kAck, kNack}));
+    EXPECT_EQ(write(kFlash + 0x100, {2}), (Bytes{kAck, kAck, kAck}));
+
+    pedal->corruptFlashByte(kFlash + 0x201, 0x04);
+    EXPECT_EQ(write(kFlash + 0x200, {1, 2, 3}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(flashAt(kFlash + 0x200, 3), (Bytes{1, 6, 3}));
+
+    pedal->setBootloaderFault(
+        {BootloaderFault::Step::WriteCommand, BootloaderFault::Action::Silence, {}});
+    EXPECT_TRUE(ask({0x31, 0xCE}).empty());
+    EXPECT_TRUE(ask({0x00, 0xFF}).empty()) << "silent from then on";
+}
+
+TEST_F(BootloaderTest, AnUnplugHalfWayThroughABlockWritesNothingOfIt) {
+    sync();
+    globalErase();
+    pedal->setBootloaderFault(
+        {BootloaderFault::Step::WriteData, BootloaderFault::Action::Unplug, kFlash});
+    EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
+    EXPECT_EQ(ask(address(kFlash)), Bytes{kAck});
+    send(data(Bytes(256, 0x12)));
+    clock.sleepMs(50);
+    EXPECT_FALSE(pedal->isPlugged());
+    EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    pedal->replug();
+    EXPECT_TRUE(pedal->inBootloader()) << "back in its bootloader, waiting for sync";
+}
+
+} // namespace
+} // namespace brivo::test
