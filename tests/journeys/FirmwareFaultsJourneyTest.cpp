@@ -1,0 +1,349 @@
+// Upgrades that go wrong: refused images, and every kind of bootloader fault,
+// each ending with a plain message, no start command, the button ready for a
+// retry, and the flash as the part would have it.
+#include "FirmwareFixture.h"
+
+#include "base/EditorError.h"
+#include "link/MessageExchange.h"
+#include "params/TformFXParameters.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
+#include <QtEndian>
+
+namespace brivo::test {
+namespace {
+
+using Step = BootloaderFault::Step;
+using Action = BootloaderFault::Action;
+
+constexpr std::uint32_t kFlash = 0x08000000;
+constexpr qsizetype kFirmware5Bytes = 27164;
+
+// What the flash holds after the fault.
+enum class FlashAfter { Untouched, Erased, FirstBlocks, WholeImage };
+
+TEST_F(FirmwareJourney, EachBootloaderFaultStopsTheUpgradeThereWithAPlainMessage) {
+    const struct {
+        const char* what;
+        BootloaderFault fault;
+        const char* says;
+        FlashAfter flash;
+        int blocksWritten; // for FirstBlocks
+    } cases[] = {
+        {"Get refused",
+         {Step::Get, Action::Nack, {}},
+         "refused (NACK) the request for its command list (Get)",
+         FlashAfter::Untouched,
+         0},
+        {"erase command refused",
+         {Step::EraseCommand, Action::Nack, {}},
+         "refused (NACK) the erase command",
+         FlashAfter::Untouched,
+         0},
+        {"global erase refused",
+         {Step::GlobalErase, Action::Nack, {}},
+         "refused (NACK) the global erase of the flash",
+         FlashAfter::Untouched,
+         0},
+        {"silent during the erase",
+         {Step::GlobalErase, Action::Silence, {}},
+         "did not answer the global erase of the flash within 40000 ms",
+         FlashAfter::Untouched,
+         0},
+        {"block address refused",
+         {Step::WriteAddress, Action::Nack, kFlash + 0xB00},
+         "refused (NACK) the address of block 12 of 107 at address 08000B00",
+         FlashAfter::FirstBlocks,
+         11},
+        {"block data refused",
+         {Step::WriteData, Action::Nack, kFlash + 0xB00},
+         "refused (NACK) the data of block 12 of 107 at address 08000B00",
+         FlashAfter::FirstBlocks,
+         11},
+        {"silent at a write command",
+         {Step::WriteCommand, Action::Silence, kFlash + 0x1000},
+         "did not answer the write command for block 17 of 107 at address 08001000 within 1000 "
+         "ms",
+         FlashAfter::FirstBlocks,
+         16},
+        {"read-back refused",
+         {Step::ReadMemory, Action::Nack, kFlash + 0x200},
+         "refused (NACK) the read address of block 3 of 107 at address 08000200",
+         FlashAfter::WholeImage,
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditorHarness run;
+        auto part = run.plugPedal();
+        part->enterBootloader();
+        run.start();
+        TformMain& m = run.main();
+        TformFirmwareUpgrade& w = run.program().formFirmwareUpgrade();
+        run.trigger(m.menuFirmwareUpgradeMode);
+        run.trigger(m.menuScan);
+        run.trigger(m.menuConnect);
+        run.trigger(m.menuStartFirmwareUpgrade);
+        run.dialogs.messages.clear();
+        const std::vector<std::uint8_t> before = part->flash();
+        part->setBootloaderFault(c.fault);
+
+        w.cmbFirmwareChoose->setCurrentIndex(kFirmware5Item);
+        run.click(w.btnUpgradeFirmware);
+
+        ASSERT_EQ(run.dialogs.messages.size(), 1) << run.dialogs.messages.join("|").toStdString();
+        const QString message = run.dialogs.messages.first();
+        EXPECT_TRUE(message.startsWith("Firmware upgrade failed: ")) << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String(c.says))) << message.toStdString();
+        EXPECT_TRUE(message.contains("\"Upgrade Firmware\"")) << "says what to do next";
+        const bool untouched = c.flash == FlashAfter::Untouched;
+        EXPECT_EQ(message.contains("Nothing was erased"), c.fault.step == Step::Get);
+        EXPECT_FALSE(message.contains("Complete"));
+        const auto& taken = part->bootloaderCommands();
+        EXPECT_EQ(std::count(taken.begin(), taken.end(), kGoCode), 0) << "no Go after a failure";
+        EXPECT_EQ(w.lblPhase->text(), "Failed: see the message");
+        EXPECT_TRUE(w.btnUpgradeFirmware->isEnabled()) << "ready for a retry";
+        EXPECT_TRUE(m.menuDisconnect->isEnabled());
+        EXPECT_TRUE(m.btnOpenEffect->isEnabled());
+        EXPECT_TRUE(run.consoleLines().contains("firmware upgrade failed: " +
+                                                message.mid(25, message.indexOf("\n\n") - 25)));
+
+        const auto& flash = part->flash();
+        const QByteArray firmware = image("Firmware_5");
+        const auto head = [&](qsizetype n) {
+            return QByteArray(reinterpret_cast<const char*>(flash.data()), n);
+        };
+        if (untouched) {
+            EXPECT_TRUE(flash == before) << "a refused erase leaves the old firmware";
+        } else if (c.flash == FlashAfter::FirstBlocks) {
+            const qsizetype written = 256LL * c.blocksWritten;
+            EXPECT_EQ(head(written), firmware.left(written));
+            EXPECT_TRUE(std::all_of(flash.begin() + written, flash.end(),
+                                    [](std::uint8_t b) { return b == 0xFF; }));
+        } else {
+            EXPECT_EQ(head(firmware.size()), firmware);
+        }
+        EXPECT_TRUE(part->inBootloader());
+    }
+}
+
+TEST_F(FirmwareJourney, AFailedBlockCanBeRetriedAndTheUpgradeThenCompletes) {
+    connectInUpgradeMode();
+    pedal->setBootloaderFault({Step::WriteData, Action::Nack, kFlash + 0x3000});
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().contains("08003000"));
+    editor.dialogs.messages.clear();
+    editor.click(window().btnUpgradeFirmware);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_EQ(flashHead(kFirmware5Bytes), image("Firmware_5"));
+    EXPECT_FALSE(pedal->inBootloader());
+}
+
+TEST_F(FirmwareJourney, ReadBackCatchesAByteTheFlashDidNotTake) {
+    connectInUpgradeMode();
+    pedal->corruptFlashByte(kFlash + 0x3456, 0x10);
+    upgradeWith(kFirmware5Item);
+    const QByteArray firmware = image("Firmware_5");
+    const auto expected = static_cast<std::uint8_t>(firmware.at(0x3456));
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    const auto hex = [](int byte) {
+        return QString::number(byte, 16).toUpper().rightJustified(2, '0');
+    };
+    EXPECT_TRUE(editor.dialogs.messages.first().contains(
+        QStringLiteral("at address 08003456 (block 53 of 107 at address 08003400) it reads %1 "
+                       "where the image has %2")
+            .arg(hex(expected ^ 0x10), hex(expected))))
+        << editor.dialogs.messages.first().toStdString();
+    EXPECT_FALSE(goSent());
+    EXPECT_TRUE(pedal->inBootloader());
+    EXPECT_TRUE(window().btnUpgradeFirmware->isEnabled());
+}
+
+TEST_F(FirmwareJourney, WithoutReadMemoryTheUpgradeCompletesUnverifiedAndSaysSo) {
+    pedal->setBootloaderListsReadMemory(false);
+    connectInUpgradeMode();
+    upgradeWith(kFirmware4Item);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_TRUE(
+        editor.consoleLines().contains("the bootloader offers no Read Memory: no read-back"));
+    EXPECT_EQ(editor.consoleLines().count("SEND READ COMMAND"), 0);
+    EXPECT_EQ(window().ProgressBar1->value(), window().ProgressBar1->maximum());
+}
+
+TEST_F(FirmwareJourney, UnpluggingMidBlockEndsTheUpgradeWithTheLinkLost) {
+    connectInUpgradeMode();
+    pedal->setBootloaderFault({Step::WriteData, Action::Unplug, kFlash + 0x500});
+    upgradeWith(kFirmware5Item);
+    const QStringList messages = editor.dialogs.messages;
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages.last().contains(
+        "the link to the pedal was lost while the data of block 6 of 107 at address 08000500"))
+        << messages.join("|").toStdString();
+    EXPECT_FALSE(messages.join("|").contains("Complete"));
+    pedal->replug();
+    EXPECT_EQ(flashHead(0x500), image("Firmware_5").left(0x500));
+    EXPECT_TRUE(erasedFrom(0x500)) << "the block in flight was not written";
+    EXPECT_FALSE(goSent());
+    EXPECT_TRUE(window().btnUpgradeFirmware->isEnabled());
+}
+
+TEST_F(FirmwareJourney, AnUnconfirmedStartSaysTheFirmwareIsInButNotStarted) {
+    connectInUpgradeMode();
+    pedal->setBootloaderFault({Step::GoAddress, Action::Nack, {}});
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.messages.size(), 2);
+    EXPECT_EQ(editor.dialogs.messages.first(), kCompleteText);
+    EXPECT_TRUE(editor.dialogs.messages.last().contains("did not confirm the start"));
+    EXPECT_TRUE(editor.dialogs.messages.last().contains("Switch the pedal off and on"));
+    EXPECT_EQ(flashHead(kFirmware5Bytes), image("Firmware_5"));
+    EXPECT_FALSE(window().btnUpgradeFirmware->isEnabled());
+}
+
+TEST_F(FirmwareJourney, ImagesThatCannotRunAreRefusedBeforeAByteIsSent) {
+    connectInUpgradeMode();
+    QByteArray wrongStack = image("Firmware_4");
+    qToLittleEndian<std::uint32_t>(0x20010000, wrongStack.data());
+    QByteArray evenReset = image("Firmware_4");
+    qToLittleEndian<std::uint32_t>(0x08000130, evenReset.data() + 4);
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"empty.bin", QByteArray(), "The firmware image is empty. Nothing was sent to the pedal."},
+        {"stack.bin", wrongStack, "stack pointer"},
+        {"reset.bin", evenReset, "reset address 08000130"},
+        {"huge.bin", QByteArray(131073, '\x10'), "does not fit"},
+    };
+    const std::size_t writesBefore = pedal->writesReceived().size();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = editor.documents.filePath(QLatin1String(c.file));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        editor.dialogs.messages.clear();
+        editor.dialogs.files = {path};
+        window().cmbFirmwareChoose->setCurrentIndex(-1);
+        window().cmbFirmwareChoose->setCurrentIndex(kFileItem);
+        EXPECT_EQ(window().imageName, path);
+        editor.click(window().btnUpgradeFirmware);
+        ASSERT_EQ(editor.dialogs.messages.size(), 1);
+        EXPECT_TRUE(editor.dialogs.messages.first().contains(QLatin1String(c.says)))
+            << editor.dialogs.messages.first().toStdString();
+        EXPECT_EQ(pedal->writesReceived().size(), writesBefore);
+        EXPECT_TRUE(window().btnUpgradeFirmware->isEnabled());
+    }
+}
+
+TEST_F(FirmwareJourney, AFirmwareFileFromDiskIsWrittenLikeACarriedOne) {
+    connectInUpgradeMode();
+    const QString path = editor.documents.filePath("brivo-5.bin");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(image("Firmware_5"));
+    file.close();
+
+    window().cmbFirmwareChoose->setCurrentIndex(kFirmware4Item);
+    // A cancelled file dialog keeps the earlier choice.
+    window().cmbFirmwareChoose->setCurrentIndex(kFileItem);
+    EXPECT_EQ(window().cmbFirmwareChoose->currentIndex(), kFirmware4Item);
+    EXPECT_EQ(window().imageName, "Firmware_4");
+
+    editor.dialogs.files = {path};
+    window().cmbFirmwareChoose->setCurrentIndex(kFileItem);
+    EXPECT_EQ(editor.consoleLines().last(), path);
+    editor.click(window().btnUpgradeFirmware);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_EQ(flashHead(kFirmware5Bytes), image("Firmware_5"));
+}
+
+TEST_F(FirmwareJourney, UpgradeBeforeChoosingOrConnectingSendsNothing) {
+    editor.trigger(main().menuFirmwareUpgradeMode);
+    editor.trigger(main().menuScan);
+    editor.dialogs.messages.clear();
+    editor.click(window().btnUpgradeFirmware);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"Choose a firmware image first."});
+    window().cmbFirmwareChoose->setCurrentIndex(kFirmware5Item);
+    EXPECT_EQ(editor.consoleLines().last(), "Firmware_5");
+    editor.dialogs.messages.clear();
+    editor.click(window().btnUpgradeFirmware);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().startsWith("The pedal is not connected."));
+    EXPECT_TRUE(pedal->writesReceived().empty());
+    EXPECT_TRUE(window().btnUpgradeFirmware->isEnabled());
+}
+
+TEST_F(FirmwareJourney, WhileAnUpgradeRunsNothingElseTalksToThePedal) {
+    connectInUpgradeMode();
+    editor.clickCategory("Gain");
+    editor.clickEffect(main().lstEffects->item(0)->text());
+    struct Seen {
+        bool openFx, upload, disconnect, connect, upgrade, mode, fxWindow;
+        QString busy;
+    } seen{};
+    bool looked = false;
+    // Looks at the windows during the first wait on the bootloader.
+    QTimer::singleShot(0, [&] {
+        looked = true;
+        seen = {
+            main().btnOpenEffect->isEnabled(),        main().btnUpload->isEnabled(),
+            main().menuDisconnect->isEnabled(),       main().menuConnect->isEnabled(),
+            window().btnUpgradeFirmware->isEnabled(), main().menuFirmwareUpgradeMode->isEnabled(),
+            editor.fxParameters().isEnabled(),        {}};
+        try {
+            const ExchangeGuard other = editor.editor().exchange.beginExchange();
+        } catch (const EditorError& e) {
+            seen.busy = e.text();
+        }
+    });
+    upgradeWith(kFirmware5Item);
+    ASSERT_TRUE(looked);
+    EXPECT_FALSE(seen.openFx);
+    EXPECT_FALSE(seen.upload);
+    EXPECT_FALSE(seen.disconnect);
+    EXPECT_FALSE(seen.connect);
+    EXPECT_FALSE(seen.upgrade);
+    EXPECT_FALSE(seen.mode);
+    EXPECT_FALSE(seen.fxWindow);
+    EXPECT_EQ(seen.busy, QString::fromLatin1(kBusyText));
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    // Given back as they were.
+    EXPECT_TRUE(main().btnOpenEffect->isEnabled());
+    EXPECT_TRUE(main().btnUpload->isEnabled());
+    EXPECT_TRUE(main().menuDisconnect->isEnabled());
+    EXPECT_FALSE(main().menuConnect->isEnabled());
+    EXPECT_TRUE(main().menuFirmwareUpgradeMode->isEnabled());
+    EXPECT_TRUE(editor.fxParameters().isEnabled());
+}
+
+TEST_F(FirmwareJourney, ClosingTheEditorDuringAnUpgradeAsksFirst) {
+    connectInUpgradeMode();
+    editor.dialogs.answers = {false};
+    QTimer::singleShot(0, [&] { main().close(); });
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.questions.size(), 1);
+    EXPECT_TRUE(editor.dialogs.questions.first().startsWith("A firmware upgrade is running."));
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText}) << "No: it carries on";
+    EXPECT_TRUE(main().isVisible());
+}
+
+TEST_F(FirmwareJourney, ClosingAnywayStopsTheUpgradeAtTheNextBlock) {
+    connectInUpgradeMode();
+    editor.dialogs.answers = {true};
+    QTimer::singleShot(0, [&] { main().close(); });
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().contains("the editor is closing"));
+    EXPECT_FALSE(goSent());
+}
+
+} // namespace
+} // namespace brivo::test
