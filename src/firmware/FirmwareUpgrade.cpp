@@ -6,6 +6,7 @@
 #include "firmware/BootloaderClient.h"
 #include "firmware/BootloaderFrames.h"
 #include "firmware/FirmwareImage.h"
+#include "link/D2XXUnit.h"
 #include "link/HexText.h"
 #include "link/MessageExchange.h"
 
@@ -26,6 +27,31 @@ const QString kFlashIncompleteAdvice = QStringLiteral(
 const QString kStartAdvice = QStringLiteral(
     "The new firmware is in the pedal and was verified. Switch the pedal off and on to start "
     "it.");
+
+// The bridge holds a part-filled packet for its latency timer (16 ms by
+// default) before the host sees it: every one-byte answer would wait that
+// long. For the upgrade's hundreds of answers it is set as short as it goes.
+constexpr UCHAR kUpgradeLatencyTimerMs = 1;
+constexpr UCHAR kDefaultLatencyTimerMs = 16;
+
+class ShortLatency {
+  public:
+    ShortLatency(D2XXUnit& device, Log& log) : device_(device) {
+        set_ = device_.SetFTLatencyTimer(kUpgradeLatencyTimerMs) == FT_OK;
+        log.log_line(set_ ? QStringLiteral("latency timer: %1 ms").arg(kUpgradeLatencyTimerMs)
+                          : QStringLiteral("latency timer: unchanged"));
+    }
+    ~ShortLatency() {
+        if (set_)
+            device_.SetFTLatencyTimer(kDefaultLatencyTimerMs);
+    }
+    ShortLatency(const ShortLatency&) = delete;
+    ShortLatency& operator=(const ShortLatency&) = delete;
+
+  private:
+    D2XXUnit& device_;
+    bool set_ = false;
+};
 
 // Thrown when the user closes the editor during an upgrade.
 class UpgradeStopped : public EditorError {
@@ -105,6 +131,7 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
     log_chunks(link_.log, plan);
 
     const ExchangeGuard exchange = link_.exchange.beginExchange();
+    const ShortLatency latency(link_.device, link_.log);
     bool verify = false;
     try {
         phase(QStringLiteral("Asking the bootloader"));

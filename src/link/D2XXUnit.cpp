@@ -122,6 +122,10 @@ DWORD D2XXUnit::WriteFTDevice(DWORD count) {
     return status == FT_OK ? written : 0;
 }
 
+FT_STATUS D2XXUnit::SetFTLatencyTimer(UCHAR ms) {
+    return driver_.FT_SetLatencyTimer(ftHandle, ms);
+}
+
 FT_STATUS D2XXUnit::ReadFTEEPROMWord(DWORD address) {
     WORD value = 0;
     const FT_STATUS status = driver_.FT_ReadEE(ftHandle, address, &value);

@@ -40,6 +40,8 @@ class D2XXUnit {
     DWORD ReadFTDevice(DWORD requested);
     DWORD WriteFTDevice(DWORD count);
     FT_STATUS ReadFTEEPROMWord(DWORD address);
+    // Silent: a bridge without the timer simply keeps its timing.
+    FT_STATUS SetFTLatencyTimer(UCHAR ms);
 
     // Shows "label + suffix" when status is not 0.
     void ReportFTStatus(const QString& label, FT_STATUS status);

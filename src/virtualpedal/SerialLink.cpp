@@ -44,7 +44,7 @@ void SerialLink::advanceReceive(std::int64_t nowNs) {
     for (;;) {
         const std::int64_t arrival = fromProcessor_.empty() ? kNever : fromProcessor_.front().atNs;
         const std::int64_t timerExpiry =
-            packet_.empty() ? kNever : packetFirstByteNs_ + kLatencyTimerNs;
+            packet_.empty() ? kNever : packetFirstByteNs_ + latencyTimerNs_;
         if (timerExpiry <= nowNs && timerExpiry <= arrival) {
             flushPacket();
             continue;

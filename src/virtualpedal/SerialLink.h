@@ -19,7 +19,10 @@ class SerialLink {
     // 10 bits (start, 8 data, stop) at 115200 baud.
     static constexpr std::int64_t kByteTimeNs = 86'806;
     static constexpr std::size_t kUsbPacketDataBytes = 62;
+    // The bridge's default latency timer.
     static constexpr std::int64_t kLatencyTimerNs = 16'000'000;
+
+    void setLatencyTimerNs(std::int64_t ns) { latencyTimerNs_ = ns; }
 
     using Delivery = std::function<void(std::uint8_t byte, std::int64_t atNs)>;
 
@@ -64,6 +67,7 @@ class SerialLink {
     std::vector<std::uint8_t> packet_;
     std::int64_t packetFirstByteNs_ = 0;
     std::deque<std::uint8_t> visible_;
+    std::int64_t latencyTimerNs_ = kLatencyTimerNs;
 };
 
 } // namespace brivo

@@ -235,6 +235,8 @@ FT_STATUS VirtualPedal::beginSession(std::uint64_t& session) {
         return FT_DEVICE_NOT_OPENED;
     advance();
     link_.reset();
+    // Opening resets the chip, and with it the latency timer.
+    link_.setLatencyTimerNs(SerialLink::kLatencyTimerNs);
     openSession_ = ++lastSession_;
     session = openSession_;
     return FT_OK;
@@ -262,6 +264,14 @@ FT_STATUS VirtualPedal::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits,
     if (!wordOk || !stopOk || parity > kLastParity)
         return FT_INVALID_PARAMETER;
     line_ = {line_.baudRate, wordLength, stopBits, parity};
+    return FT_OK;
+}
+
+FT_STATUS VirtualPedal::setLatencyTimer(UCHAR ms) {
+    if (ms == 0)
+        return FT_INVALID_PARAMETER;
+    advance();
+    link_.setLatencyTimerNs(static_cast<std::int64_t>(ms) * kNsPerMs);
     return FT_OK;
 }
 

@@ -128,6 +128,7 @@ class VirtualPedal {
     bool sessionAlive(std::uint64_t session) const;
     FT_STATUS setBaudRate(DWORD baud);
     FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity);
+    FT_STATUS setLatencyTimer(UCHAR ms);
     FT_STATUS purge(DWORD mask);
     DWORD queued();
     DWORD read(std::uint8_t* buffer, DWORD count);

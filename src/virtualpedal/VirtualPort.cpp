@@ -68,6 +68,12 @@ FT_STATUS VirtualPort::readEE(DWORD wordAddress, WORD* value) {
     return FT_OK;
 }
 
+FT_STATUS VirtualPort::setLatencyTimer(UCHAR ms) {
+    if (!alive())
+        return FT_IO_ERROR;
+    return pedal_->setLatencyTimer(ms);
+}
+
 FT_STATUS VirtualPort::close() {
     // Closing a handle whose bridge has gone succeeds, so the host can let go of it.
     if (!closed_)

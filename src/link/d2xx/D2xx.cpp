@@ -142,6 +142,11 @@ FT_STATUS D2xx::FT_Write(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* wri
     return port->write(static_cast<const std::uint8_t*>(buffer), count, written);
 }
 
+FT_STATUS D2xx::FT_SetLatencyTimer(FT_HANDLE handle, UCHAR ms) {
+    Port* port = portOf(handle);
+    return port ? port->setLatencyTimer(ms) : FT_INVALID_HANDLE;
+}
+
 FT_STATUS D2xx::FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value) {
     Port* port = portOf(handle);
     if (port == nullptr)

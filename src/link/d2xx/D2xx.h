@@ -26,6 +26,7 @@ class D2xx {
     FT_STATUS FT_Read(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* got);
     FT_STATUS FT_Write(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* written);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value);
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR ms);
 
   private:
     FT_STATUS listAll(std::vector<ListedDevice>& devices);

@@ -27,6 +27,12 @@ class Port {
     virtual FT_STATUS read(std::uint8_t* buffer, DWORD count, DWORD* got) = 0;
     virtual FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) = 0;
     virtual FT_STATUS readEE(DWORD wordAddress, WORD* value) = 0;
+    // How long the bridge holds a part-filled packet before sending it, in
+    // ms (1 to 255). Devices without such a timer do not support it.
+    virtual FT_STATUS setLatencyTimer(UCHAR ms) {
+        (void)ms;
+        return FT_NOT_SUPPORTED;
+    }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
 };

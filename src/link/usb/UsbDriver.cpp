@@ -158,6 +158,14 @@ class UsbPort final : public Port {
         return FT_OK;
     }
 
+    FT_STATUS setLatencyTimer(UCHAR ms) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        if (ms == 0)
+            return FT_INVALID_PARAMETER;
+        return ftdi_set_latency_timer(context_.get(), ms) == 0 ? FT_OK : FT_IO_ERROR;
+    }
+
     // The handle is given up even when the device is already gone (unplugged):
     // a close that failed then would leave the editor unable to disconnect.
     FT_STATUS close() override {
