@@ -23,6 +23,7 @@ class SerialLink {
     static constexpr std::int64_t kLatencyTimerNs = 16'000'000;
 
     void setLatencyTimerNs(std::int64_t ns) { latencyTimerNs_ = ns; }
+    std::int64_t latencyTimerNs() const { return latencyTimerNs_; }
 
     using Delivery = std::function<void(std::uint8_t byte, std::int64_t atNs)>;
 

@@ -51,6 +51,7 @@ class VirtualPedal {
     const std::string& description() const { return description_; }
     const BridgeEepromImage& eeprom() const { return eeprom_; }
     const LineSettings& lineSettings() const { return line_; }
+    std::int64_t latencyTimerNs() const { return link_.latencyTimerNs(); }
     bool isOpen() const { return openSession_ != 0; }
     // Brought up to the present: a fault may have pulled the cable by now.
     bool isPlugged() {

@@ -1,8 +1,8 @@
 // Starting the editor, scanning for bridges, connecting and disconnecting.
-#include "firmware/TformFirmwareUpgrade.h"
 #include "app/TformMain.h"
 #include "app/TformPrint.h"
 #include "catalogue/TformFXInfo.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "params/TformFXParameters.h"
 #include "support/EditorHarness.h"
 

@@ -124,6 +124,7 @@ TEST_F(FirmwareJourney, EachCarriedImageIsWrittenVerifiedAndStarted) {
         EXPECT_TRUE(std::all_of(flash.begin() + c.size, flash.end(),
                                 [](std::uint8_t b) { return b == 0xFF; }));
         EXPECT_FALSE(virtualPedal->inBootloader());
+        EXPECT_EQ(virtualPedal->latencyTimerNs(), 16'000'000) << "given back after the upgrade";
 
         const QStringList lines = fresh.consoleLines();
         EXPECT_EQ(lines.first(), c.name);
@@ -173,6 +174,24 @@ TEST_F(FirmwareJourney, FramesGoOutWholeWithTheBytesOfTheProtocol) {
     EXPECT_EQ(lastData.size(), 234u);
     EXPECT_EQ(lastData.front(), 0xE7);
     const std::size_t n = writes.size();
+
+    // The console's trace of the erase and of the first block.
+    const QStringList erase = editor.linesStartingWith("Start Erase Command").mid(0, 11);
+    EXPECT_EQ(erase, (QStringList{"Start Erase Command", "erase bytes: 43", "erase bytes: BC",
+                                  "num of bytes received: 1", "received: 79", "ACK",
+                                  "num of bytes received: 1", "received: 79", "ACK",
+                                  "Start Write Command", ""}));
+    const QStringList block = editor.linesStartingWith("SEND WRITE COMMAND").mid(0, 17);
+    EXPECT_EQ(block,
+              (QStringList{"SEND WRITE COMMAND", "num of bytes received: 1", "received: 79", "ACK",
+                           "SEND ADDRESS + CHECKSUM", "Address: 08000000", "address checksum: 08",
+                           "num of bytes received: 1", "received: 79", "ACK",
+                           "SEND N BYTE + DATA + CHECKSUM", "N_byte: FF", "chunk size: 256",
+                           "data checksum: " + block.value(13).mid(15), "num of bytes received: 1",
+                           "received: 79", "ACK"}));
+    const QStringList go = editor.linesStartingWith("SEND GO COMMAND");
+    EXPECT_EQ(go.mid(4, 3), (QStringList{"SEND ADDRESS + CHECKSUM", "Address: 08000000",
+                                         "address checksum: 08"}));
     EXPECT_EQ(writes[n - 2].bytes, (Bytes{0x21, 0xDE}));
     EXPECT_EQ(writes[n - 1].bytes, (Bytes{0x08, 0x00, 0x00, 0x00, 0x08}));
 }

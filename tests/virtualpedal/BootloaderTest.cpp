@@ -115,6 +115,25 @@ TEST_F(BootloaderTest, FlashIsWrittenOnlyWhereErasedAndWithGoodFrames) {
     EXPECT_EQ(ask({0x05, 0xFA}), (Bytes{kAck, 0xFF, 0xFF, 1, 2, 3, 4}));
 }
 
+TEST_F(BootloaderTest, AShortLatencyTimerHandsEachAnswerOverSooner) {
+    // Sync, then a refused command: a one-byte answer each.
+    const struct {
+        UCHAR ms;
+        Bytes frame;
+    } cases[] = {{16, {0x7F}}, {1, {0x02, 0xFC}}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(FT_OK, d2xx.FT_SetLatencyTimer(handle, c.ms));
+        send(c.frame);
+        clock.sleepMs(c.ms - 1);
+        EXPECT_EQ(queued(), 0u) << int(c.ms);
+        clock.sleepMs(2);
+        EXPECT_EQ(queued(), 1u) << int(c.ms);
+        readNow();
+    }
+    EXPECT_EQ(FT_INVALID_PARAMETER, d2xx.FT_SetLatencyTimer(handle, 0));
+    EXPECT_EQ(FT_INVALID_HANDLE, d2xx.FT_SetLatencyTimer(nullptr, 1));
+}
+
 TEST_F(BootloaderTest, EraseAndBlockWriteTakeThePartsTime) {
     sync();
     ASSERT_EQ(ask({0x43, 0xBC}), Bytes{kAck});
