@@ -120,7 +120,6 @@ class Bootloader {
     State state_ = State::AwaitSync;
     std::uint8_t command_ = 0;
     std::vector<std::uint8_t> frame_;
-    std::size_t frameLength_ = 0;
     std::uint32_t address_ = 0;
     std::uint32_t nextWrite_ = kFlashStart;
     std::optional<std::uint32_t> jump_;
