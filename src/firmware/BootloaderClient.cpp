@@ -44,7 +44,8 @@ QString describeFault(const QString& step, ReplyFault fault, std::uint8_t byte, 
     case ReplyFault::NoReply:
         return QStringLiteral("the pedal did not answer %1 within %2 ms.").arg(step).arg(timeoutMs);
     case ReplyFault::LinkLost:
-        return QStringLiteral("the link to the pedal was lost while %1.").arg(step);
+        return QStringLiteral("the link to the pedal was lost waiting for the answer to %1.")
+            .arg(step);
     case ReplyFault::BadAnswer:
         return QStringLiteral("the pedal's answer to %1 was incomplete.").arg(step);
     }

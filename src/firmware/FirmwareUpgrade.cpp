@@ -24,6 +24,9 @@ const QString kFlashIncompleteAdvice = QStringLiteral(
     "bootloader. Press \"Upgrade Firmware\" to try again. If the pedal does not answer, "
     "switch it off and on in its bootloader, choose Connection > Disconnect, then Connect "
     "again with Upgrade Mode on, and repeat the upgrade.");
+const QString kLinkLostAdvice = QStringLiteral(
+    "Plug the pedal in again and put it in its bootloader, choose Connection > Disconnect, "
+    "then Scan and Connect again with Upgrade Mode on, and press \"Upgrade Firmware\" again.");
 const QString kStartAdvice = QStringLiteral(
     "The new firmware is in the pedal and was verified. Switch the pedal off and on to start "
     "it.");
@@ -149,7 +152,11 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
             link_.log.log_line(
                 QStringLiteral("the bootloader offers no Read Memory: no read-back"));
     } catch (const BootloaderError& e) {
-        return fail(e.text(), kNothingErasedAdvice, UpgradeOutcome::Refused);
+        return fail(e.text(),
+                    e.fault() == ReplyFault::LinkLost
+                        ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
+                        : kNothingErasedAdvice,
+                    UpgradeOutcome::Refused);
     }
 
     try {
@@ -157,7 +164,9 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
         if (!failure.isEmpty())
             return fail(failure, kFlashIncompleteAdvice, UpgradeOutcome::Failed);
     } catch (const BootloaderError& e) {
-        return fail(e.text(), kFlashIncompleteAdvice, UpgradeOutcome::Failed);
+        return fail(e.text(),
+                    e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice : kFlashIncompleteAdvice,
+                    UpgradeOutcome::Failed);
     } catch (const UpgradeStopped& e) {
         return fail(e.text(), kFlashIncompleteAdvice, UpgradeOutcome::Failed);
     }

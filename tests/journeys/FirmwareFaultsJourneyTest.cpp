@@ -183,8 +183,10 @@ TEST_F(FirmwareJourney, UnpluggingMidBlockEndsTheUpgradeWithTheLinkLost) {
     const QStringList messages = editor.dialogs.messages;
     ASSERT_FALSE(messages.isEmpty());
     EXPECT_TRUE(messages.last().contains(
-        "the link to the pedal was lost while the data of block 6 of 107 at address 08000500"))
+        "the link to the pedal was lost waiting for the answer to the data of block 6 of 107 at "
+        "address 08000500"))
         << messages.join("|").toStdString();
+    EXPECT_TRUE(messages.last().contains("Plug the pedal in again"));
     EXPECT_FALSE(messages.join("|").contains("Complete"));
     pedal->replug();
     EXPECT_EQ(flashHead(0x500), image("Firmware_5").left(0x500));
