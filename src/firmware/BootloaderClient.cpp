@@ -75,6 +75,9 @@ QByteArray BootloaderClient::readSome(const QString& step, int timeoutMs) {
     if (!linkUp)
         throw BootloaderError(step, ReplyFault::LinkLost);
     const DWORD n = unit_.ReadFTDevice(kRxBufferSize);
+    // Bytes were queued; a read that brings none failed (and was reported).
+    if (n == 0)
+        throw BootloaderError(step, ReplyFault::LinkLost);
     return QByteArray(reinterpret_cast<const char*>(unit_.rxBuffer.data()),
                       static_cast<qsizetype>(n));
 }
