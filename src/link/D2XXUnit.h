@@ -40,6 +40,9 @@ class D2XXUnit {
     DWORD ReadFTDevice(DWORD requested);
     DWORD WriteFTDevice(DWORD count);
     FT_STATUS ReadFTEEPROMWord(DWORD address);
+    // Sleeps until bytes arrive or `maxMs` passes, where the driver can wake
+    // the editor; false where it cannot (the caller polls).
+    bool WaitForFTReceive(int maxMs);
 
     // Shows "label + suffix" when status is not 0.
     void ReportFTStatus(const QString& label, FT_STATUS status);

@@ -27,6 +27,11 @@ void VirtualPedal::advance() {
     link_.advanceReceive(now);
 }
 
+bool VirtualPedal::hasBytesInFlight() {
+    advance();
+    return link_.bytesToProcessor() + link_.bytesFromProcessor() > 0;
+}
+
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
     if (faults_.silent)
         return;
