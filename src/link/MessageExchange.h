@@ -26,7 +26,7 @@ constexpr int kReplyQuietMs = 50;
 constexpr int kPollIntervalMs = 2;
 // Where the driver wakes the editor when bytes arrive, it looks at the queue
 // (and at the time-out and progress) at least this often.
-constexpr int kReceiveWaitSliceMs = 50;
+constexpr int kReceiveWaitSliceMs = 100;
 // In normal mode a reply counts as complete when nothing new arrived this
 // long after the previous read.
 constexpr int kReplyReadPauseMs = 100;

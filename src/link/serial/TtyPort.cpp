@@ -47,16 +47,20 @@ FT_STATUS TtyPort::statusAfterFailure() {
 bool TtyPort::pull() {
     if (gone_ || !port_->isOpen())
         return false;
-    // Nothing waiting is no failure here; a hung-up tty reads as end of file.
-    port_->waitForReadyRead(0);
-    const QSerialPort::SerialPortError error = port_->error();
-    port_->clearError();
     int kernelQueued = 0;
     // A hung-up tty refuses every ioctl: that is how an unplug shows.
-    if (error == QSerialPort::ResourceError ||
-        ::ioctl(port_->handle(), FIONREAD, &kernelQueued) != 0) {
+    if (::ioctl(port_->handle(), FIONREAD, &kernelQueued) != 0) {
         markGone();
         return false;
+    }
+    if (kernelQueued > 0) {
+        port_->waitForReadyRead(0);
+        const QSerialPort::SerialPortError error = port_->error();
+        port_->clearError();
+        if (error == QSerialPort::ResourceError) {
+            markGone();
+            return false;
+        }
     }
     return true;
 }
