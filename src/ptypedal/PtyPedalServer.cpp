@@ -103,6 +103,10 @@ void PtyPedalServer::unplug() {
     wake();
 }
 
+void PtyPedalServer::unplugAfterMs(int ms) {
+    unplugAtUs_ = clock_.nowUs() + std::int64_t{ms} * 1000;
+}
+
 bool PtyPedalServer::step() {
     const std::lock_guard lock(mutex_);
     if (unplugRequested_.exchange(false)) {
@@ -144,13 +148,23 @@ bool PtyPedalServer::step() {
 
 void PtyPedalServer::run() {
     while (!stopping_) {
+        if (unplugAtUs_ >= 0 && clock_.nowUs() >= unplugAtUs_) {
+            unplugAtUs_ = -1;
+            unplugRequested_ = true;
+        }
         const bool pedalBusy = step();
         std::array<pollfd, 2> fds{};
         fds[0] = {wakeRead_, POLLIN, 0};
         fds[1] = {master_, static_cast<short>(POLLIN | (toClient_.empty() ? 0 : POLLOUT)), 0};
         const nfds_t count = master_ >= 0 ? 2 : 1;
         // Answers the client has no room for yet wait for the pty to drain.
-        ::poll(fds.data(), count, pedalBusy ? kBusyTickMs : -1);
+        int timeoutMs = pedalBusy ? kBusyTickMs : -1;
+        if (unplugAtUs_ >= 0) {
+            const auto dueMs = static_cast<int>((unplugAtUs_ - clock_.nowUs() + 999) / 1000);
+            timeoutMs =
+                timeoutMs < 0 ? std::max(dueMs, 0) : std::min(timeoutMs, std::max(dueMs, 0));
+        }
+        ::poll(fds.data(), count, timeoutMs);
         std::array<char, 64> drain{};
         while (::read(wakeRead_, drain.data(), drain.size()) > 0) {
         }

@@ -38,6 +38,8 @@ class PtyPedalServer {
     void stop();
     // Closes the pty: the client's port hangs up, as a pedal that is unplugged.
     void unplug();
+    // The same, `ms` from now; call before run().
+    void unplugAfterMs(int ms);
 
     // Runs `use` on the pedal between the server's own steps (from any thread).
     template <typename Use> auto withPedal(Use&& use) {
@@ -66,6 +68,8 @@ class PtyPedalServer {
     std::deque<std::uint8_t> toClient_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> unplugRequested_{false};
+    // When the scheduled unplug is due, on the clock; negative: none.
+    std::int64_t unplugAtUs_ = -1;
 };
 
 } // namespace brivo

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 namespace {
 brivo::PtyPedalServer* runningServer = nullptr;
@@ -56,14 +55,8 @@ int main(int argc, char** argv) {
     runningServer = &server;
     std::signal(SIGINT, stopOnSignal);
     std::signal(SIGTERM, stopOnSignal);
-    std::thread unplugger;
-    if (options->unplugAfterMs >= 0) {
-        unplugger = std::thread([&server, ms = options->unplugAfterMs] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-            server.unplug();
-        });
-        unplugger.detach();
-    }
+    if (options->unplugAfterMs >= 0)
+        server.unplugAfterMs(options->unplugAfterMs);
     server.run();
     runningServer = nullptr;
     if (!options->linkPath.isEmpty())
