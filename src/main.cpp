@@ -1,14 +1,14 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
+#include "app/DriverOptions.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
-#include "link/usb/UsbDriver.h"
-#include "virtualpedal/VirtualDriver.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QStandardPaths>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,16 +21,8 @@ int main(int argc, char** argv) {
         QStringLiteral("Editor for the Tandrel Brivo effects pedal."));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption virtualPedal(
-        QStringLiteral("virtual-pedal"),
-        QStringLiteral(
-            "List a virtual pedal beside real ones, to try the editor without hardware."));
-    options.addOption(virtualPedal);
-    const QCommandLineOption virtualPedalBootloader(
-        QStringLiteral("virtual-pedal-bootloader"),
-        QStringLiteral("Like --virtual-pedal, with the pedal's processor waiting in its "
-                       "bootloader, to try a firmware upgrade."));
-    options.addOption(virtualPedalBootloader);
+    const brivo::DriverOptions driverOptions;
+    driverOptions.addTo(options);
     options.process(app);
 
     brivo::RealClock clock;
@@ -41,13 +33,10 @@ int main(int argc, char** argv) {
     environment.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
-    editor->d2xx.addDriver(std::make_unique<brivo::UsbDriver>());
-    if (options.isSet(virtualPedal) || options.isSet(virtualPedalBootloader)) {
-        auto driver = std::make_unique<brivo::VirtualDriver>(clock);
-        const auto pedal = driver->addPedal();
-        if (options.isSet(virtualPedalBootloader))
-            pedal->enterBootloader();
-        editor->d2xx.addDriver(std::move(driver));
+    if (const QString fault = driverOptions.registerDrivers(options, editor->d2xx, clock);
+        !fault.isEmpty()) {
+        std::fprintf(stderr, "brivo-editor: %s\n", qPrintable(fault));
+        return 2;
     }
 
     brivo::Program program(std::move(editor));

@@ -134,4 +134,8 @@ FT_STATUS D2XXUnit::ReadFTEEPROMWord(DWORD address) {
     return status;
 }
 
+bool D2XXUnit::WaitForFTReceive(int maxMs) {
+    return driver_.waitForReceive(ftHandle, maxMs);
+}
+
 } // namespace brivo

@@ -42,6 +42,9 @@ class D2XXUnit {
     FT_STATUS ReadFTEEPROMWord(DWORD address);
     // Silent: a bridge without the timer simply keeps its timing.
     FT_STATUS SetFTLatencyTimer(UCHAR ms);
+    // Sleeps until bytes arrive or `maxMs` passes, where the driver can wake
+    // the editor; false where it cannot (the caller polls).
+    bool WaitForFTReceive(int maxMs);
 
     // Shows "label + suffix" when status is not 0.
     void ReportFTStatus(const QString& label, FT_STATUS status);

@@ -54,6 +54,12 @@ EepromIdentity read_eeprom_identity(const EepromWordReader& readWord, WORD lastW
 }
 
 EepromIdentity read_eeprom_identity(D2XXUnit& unit, Log& log) {
+    // A serial port has no way to the EEPROM: 128 lines of the same stale word
+    // would only mislead whoever reads the console.
+    if (unit.ReadFTEEPROMWord(0) == FT_NOT_SUPPORTED) {
+        log.log_line(QString::fromLatin1(kEepromNotReadableLine));
+        return {};
+    }
     const EepromWordReader reader = [&unit](int address) -> std::optional<WORD> {
         if (unit.ReadFTEEPROMWord(static_cast<DWORD>(address)) != FT_OK)
             return std::nullopt;

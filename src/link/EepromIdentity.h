@@ -40,6 +40,10 @@ QByteArray eeprom_word_characters(WORD word);
 // last word read in place, starting from `lastWord`.
 EepromIdentity read_eeprom_identity(const EepromWordReader& readWord, WORD lastWord = 0);
 
+// Written once, in place of the dump, where the driver cannot read the EEPROM.
+inline const char* const kEepromNotReadableLine =
+    "EEPROM: not readable through this driver (a serial port), identity read-out skipped";
+
 // Reads the open bridge through the device layer (failures are silent) and
 // writes the lines to the console.
 EepromIdentity read_eeprom_identity(D2XXUnit& unit, Log& log);

@@ -88,11 +88,14 @@ bool MessageExchange::waitForQueuedBytes(int timeoutMs, const std::function<void
             return false;
         if (unit_.ftQueueBytes > 0)
             return true;
-        if (clock_.nowMs() - startMs >= timeoutMs) {
+        const std::int64_t leftMs = timeoutMs - (clock_.nowMs() - startMs);
+        if (leftMs <= 0) {
             log_.log_line(noReplyLogLine(timeoutMs));
             throw EditorError(QString::fromLatin1(kNoReplyText));
         }
-        clock_.sleepMs(kPollIntervalMs);
+        if (!unit_.WaitForFTReceive(
+                static_cast<int>(std::min<std::int64_t>(leftMs, kReceiveWaitSliceMs))))
+            clock_.sleepMs(kPollIntervalMs);
     }
 }
 

@@ -24,6 +24,9 @@ constexpr int kBootloaderAllowanceMs = 1000;
 constexpr int kReplyQuietMs = 50;
 // Between two looks at the receive queue the editor sleeps this long.
 constexpr int kPollIntervalMs = 2;
+// Where the driver wakes the editor when bytes arrive, it looks at the queue
+// (and at the time-out and progress) at least this often.
+constexpr int kReceiveWaitSliceMs = 100;
 // In normal mode a reply counts as complete when nothing new arrived this
 // long after the previous read.
 constexpr int kReplyReadPauseMs = 100;
@@ -90,7 +93,8 @@ class MessageExchange {
     void sendBytes(std::span<const std::uint8_t> bytes, bool purgeTxFirst, int pauseAfterMs);
 
     // Waits until the receive queue holds a byte, processing window events and
-    // sleeping kPollIntervalMs between looks; `onPoll` (a progress display, say)
+    // sleeping until bytes arrive (or kPollIntervalMs where the driver cannot
+    // wake the editor) between looks; `onPoll` (a progress display, say)
     // runs at each look. False when the queue-status call fails (already
     // reported to the user). On time-out logs noReplyLogLine and throws
     // EditorError (kNoReplyText). Callers hold an ExchangeGuard.

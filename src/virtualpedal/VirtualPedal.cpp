@@ -77,6 +77,11 @@ const std::vector<std::uint8_t>& VirtualPedal::bootloaderCommands() {
     return bootloader_.commandsTaken();
 }
 
+bool VirtualPedal::hasBytesInFlight() {
+    advance();
+    return link_.bytesToProcessor() + link_.bytesFromProcessor() > 0;
+}
+
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
     if (faults_.silent)
         return;

@@ -118,6 +118,9 @@ class VirtualPedal {
 
     // Brings the simulation up to the clock's present.
     void advance();
+    // True while bytes travel either way or wait in the bridge: whoever runs
+    // the pedal in real time must keep advancing it until this is false.
+    bool hasBytesInFlight();
 
   private:
     friend class VirtualPort;

@@ -129,5 +129,19 @@ TEST_F(EepromIdentityThroughDevice, NoDeviceLogsTheDumpOfTheLastWordSilently) {
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+TEST_F(EepromIdentityThroughDevice, APortWithoutEepromSaysSoOnceAndLeavesTheIdentityEmpty) {
+    bridge.eeprom = eepromImage("Tndrl", "FT230X Basic UART", "DK0JTX4I");
+    bridge.eepromReachable = false;
+    openBridge();
+    unit.ftEepromWord = 0x0030;
+
+    const EepromIdentity identity = read_eeprom_identity(unit, log);
+
+    EXPECT_EQ(log.lines, QStringList{QString::fromLatin1(kEepromNotReadableLine)});
+    EXPECT_TRUE(identity.eepromManufacturer.isEmpty());
+    EXPECT_TRUE(identity.eepromSerialNumber.isEmpty());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
 } // namespace
 } // namespace brivo::test

@@ -25,6 +25,8 @@ struct FakeBridge {
     FT_STATUS closeStatus = FT_OK;
     // EEPROM words; reading past the end fails.
     std::vector<WORD> eeprom;
+    // A port with no way to the EEPROM (a serial port) answers every read so.
+    bool eepromReachable = true;
 
     // What the editor did.
     std::vector<std::vector<std::uint8_t>> writes;
@@ -87,6 +89,8 @@ class FakePort final : public Port {
     FT_STATUS readEE(DWORD address, WORD* value) override {
         if (unplugged())
             return FT_IO_ERROR;
+        if (!bridge_.eepromReachable)
+            return FT_NOT_SUPPORTED;
         if (address >= bridge_.eeprom.size())
             return FT_EEPROM_READ_FAILED;
         *value = bridge_.eeprom[address];

@@ -70,20 +70,19 @@ void EditorHarness::click(QAbstractButton* button) {
     button->click();
 }
 
-void EditorHarness::clickCategory(const QString& name) {
-    QListWidget* list = main().lstCategory;
-    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(items.size(), 1) << name.toStdString();
+void clickListItem(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << text.toStdString();
     list->setCurrentItem(items.first());
     emit list->itemClicked(items.first());
 }
 
+void EditorHarness::clickCategory(const QString& name) {
+    clickListItem(main().lstCategory, name);
+}
+
 void EditorHarness::clickEffect(const QString& name) {
-    QListWidget* list = main().lstEffects;
-    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(items.size(), 1) << name.toStdString();
-    list->setCurrentItem(items.first());
-    emit list->itemClicked(items.first());
+    clickListItem(main().lstEffects, name);
 }
 
 void EditorHarness::connect() {

@@ -16,6 +16,7 @@
 
 class QAbstractButton;
 class QAction;
+class QListWidget;
 
 namespace brivo {
 class TformMain;
@@ -25,6 +26,9 @@ class TformFXInfo;
 } // namespace brivo
 
 namespace brivo::test {
+
+// Selects the item with exactly this text and clicks it, as a user does.
+void clickListItem(QListWidget* list, const QString& text);
 
 // The whole editor on the virtual pedal and a virtual clock: plug pedals in,
 // start(), then act as a user would and read what the user sees.

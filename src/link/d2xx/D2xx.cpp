@@ -156,4 +156,9 @@ FT_STATUS D2xx::FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value) {
     return port->readEE(wordOffset, value);
 }
 
+bool D2xx::waitForReceive(FT_HANDLE handle, int timeoutMs) {
+    Port* port = portOf(handle);
+    return port != nullptr && port->waitForReceive(timeoutMs);
+}
+
 } // namespace brivo

@@ -35,6 +35,10 @@ class Port {
     }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
+    // Blocks until bytes are queued, the port fails or `timeoutMs` passes,
+    // handling window events meanwhile, so a waiting editor sleeps instead
+    // of polling. False when the port cannot wait so (the caller then polls).
+    virtual bool waitForReceive(int /*timeoutMs*/) { return false; }
 };
 
 // A family of devices: real bridges over USB, or the virtual pedal.

@@ -1,0 +1,98 @@
+#include "link/serial/SerialDriver.h"
+
+#include "link/serial/TtyPort.h"
+
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace brivo {
+
+namespace {
+using namespace brivo::serial;
+
+PortFacts factsOf(const QSerialPortInfo& info) {
+    PortFacts facts;
+    facts.systemLocation = info.systemLocation();
+    facts.hasUsbIds = info.hasVendorIdentifier() && info.hasProductIdentifier();
+    facts.vendorId = info.vendorIdentifier();
+    facts.productId = info.productIdentifier();
+    facts.serialNumber = info.serialNumber();
+    facts.description = info.description();
+    return facts;
+}
+
+// The bridge's latency timer holds every short reply back by 16 ms; the
+// kernel's low-latency flag sets it to 1 ms. Ports without the flag (a pty)
+// simply keep their timing.
+void askForLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct settings{};
+    if (::ioctl(fd, TIOCGSERIAL, &settings) == 0) {
+        settings.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &settings);
+    }
+#else
+    (void)fd;
+#endif
+}
+} // namespace
+
+SerialDriver::SerialDriver(QStringList namedPorts) : namedPorts_(std::move(namedPorts)) {}
+
+std::vector<ListedPort> SerialDriver::ports() const {
+    std::vector<PortFacts> system;
+    const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : available)
+        system.push_back(factsOf(info));
+    std::vector<PortFacts> named;
+    for (const QString& path : namedPorts_) {
+        // A named port that is not there now is not listed: nothing to connect.
+        if (!QFileInfo::exists(path))
+            continue;
+        const QString location = QFileInfo(path).absoluteFilePath();
+        PortFacts facts;
+        facts.systemLocation = location;
+        for (const QSerialPortInfo& info : available) {
+            if (info.systemLocation() == location || info.systemLocation() == path)
+                facts = factsOf(info);
+        }
+        named.push_back(facts);
+    }
+    return listedPorts(system, named);
+}
+
+FT_STATUS SerialDriver::listDevices(std::vector<ListedDevice>& devices) {
+    devices.clear();
+    for (const ListedPort& port : ports())
+        devices.push_back(port.device);
+    return FT_OK;
+}
+
+FT_STATUS SerialDriver::open(const std::string& serialNumber, std::unique_ptr<Port>& port) {
+    const std::vector<ListedPort> listed = ports();
+    const auto match = std::find_if(listed.begin(), listed.end(), [&](const ListedPort& p) {
+        return p.device.serialNumber == serialNumber;
+    });
+    if (match == listed.end())
+        return FT_DEVICE_NOT_FOUND;
+    auto serialPort = std::make_unique<QSerialPort>();
+    serialPort->setPortName(match->systemLocation);
+    if (!serialPort->open(QIODevice::ReadWrite)) {
+        if (serialPort->error() == QSerialPort::PermissionError)
+            qWarning("brivo: no permission to open %s; members of the group that owns it "
+                     "(dialout, usually) may",
+                     qPrintable(match->systemLocation));
+        const FT_STATUS status = statusOfSerialError(serialPort->error());
+        return status == FT_OK ? FT_DEVICE_NOT_OPENED : status;
+    }
+    askForLowLatency(static_cast<int>(serialPort->handle()));
+    port = std::make_unique<TtyPort>(std::move(serialPort));
+    return FT_OK;
+}
+
+} // namespace brivo

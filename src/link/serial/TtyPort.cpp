@@ -1,0 +1,178 @@
+#include "link/serial/TtyPort.h"
+
+#include "link/LinkSettings.h"
+#include "link/serial/SerialMapping.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdint>
+#include <sys/ioctl.h>
+
+namespace brivo {
+
+namespace {
+using namespace brivo::serial;
+
+// A write may take twice its wire time (a busy bus, a slow far end) plus this.
+constexpr int kWriteAllowanceMs = 2000;
+
+int writeTimeoutMs(DWORD count) {
+    return static_cast<int>(2 * count * kLinkByteTimeUs / 1000) + kWriteAllowanceMs;
+}
+} // namespace
+
+TtyPort::TtyPort(std::unique_ptr<QSerialPort> port) : port_(std::move(port)) {}
+
+TtyPort::~TtyPort() {
+    close();
+}
+
+void TtyPort::markGone() {
+    gone_ = true;
+    // Closing stops the notifier that a hung-up tty would keep firing.
+    port_->close();
+}
+
+FT_STATUS TtyPort::statusAfterFailure() {
+    const QSerialPort::SerialPortError error = port_->error();
+    if (isFatalSerialError(error))
+        markGone();
+    port_->clearError();
+    const FT_STATUS status = statusOfSerialError(error);
+    return status == FT_OK ? FT_IO_ERROR : status;
+}
+
+bool TtyPort::pull() {
+    if (gone_ || !port_->isOpen())
+        return false;
+    int kernelQueued = 0;
+    // A hung-up tty refuses every ioctl: that is how an unplug shows.
+    if (::ioctl(port_->handle(), FIONREAD, &kernelQueued) != 0) {
+        markGone();
+        return false;
+    }
+    if (kernelQueued > 0) {
+        port_->waitForReadyRead(0);
+        const QSerialPort::SerialPortError error = port_->error();
+        port_->clearError();
+        if (error == QSerialPort::ResourceError) {
+            markGone();
+            return false;
+        }
+    }
+    return true;
+}
+
+FT_STATUS TtyPort::setBaudRate(DWORD baud) {
+    if (gone_)
+        return FT_IO_ERROR;
+    if (baud == 0 || baud > static_cast<DWORD>(INT32_MAX))
+        return FT_INVALID_BAUD_RATE;
+    if (port_->setBaudRate(static_cast<qint32>(baud)))
+        return FT_OK;
+    if (port_->error() == QSerialPort::UnsupportedOperationError) {
+        port_->clearError();
+        return FT_INVALID_BAUD_RATE;
+    }
+    return statusAfterFailure();
+}
+
+FT_STATUS TtyPort::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
+    if (gone_)
+        return FT_IO_ERROR;
+    const auto bits = serialDataBitsFor(wordLength);
+    const auto stop = serialStopBitsFor(stopBits);
+    const auto par = serialParityFor(parity);
+    if (!bits || !stop || !par)
+        return FT_INVALID_PARAMETER;
+    if (!port_->setDataBits(*bits) || !port_->setStopBits(*stop) || !port_->setParity(*par))
+        return statusAfterFailure();
+    return FT_OK;
+}
+
+FT_STATUS TtyPort::purge(DWORD mask) {
+    if (gone_)
+        return FT_IO_ERROR;
+    QSerialPort::Directions directions;
+    if (mask & FT_PURGE_RX)
+        directions |= QSerialPort::Input;
+    if (mask & FT_PURGE_TX)
+        directions |= QSerialPort::Output;
+    if (directions == QSerialPort::Directions() || port_->clear(directions))
+        return FT_OK;
+    return statusAfterFailure();
+}
+
+FT_STATUS TtyPort::getQueueStatus(DWORD* queued) {
+    if (!pull())
+        return FT_IO_ERROR;
+    *queued = static_cast<DWORD>(port_->bytesAvailable());
+    return FT_OK;
+}
+
+FT_STATUS TtyPort::read(std::uint8_t* buffer, DWORD count, DWORD* got) {
+    if (gone_)
+        return FT_IO_ERROR;
+    if (port_->bytesAvailable() < count && !pull())
+        return FT_IO_ERROR;
+    const qint64 n = port_->read(reinterpret_cast<char*>(buffer), count);
+    if (n < 0)
+        return statusAfterFailure();
+    *got = static_cast<DWORD>(n);
+    return FT_OK;
+}
+
+FT_STATUS TtyPort::write(const std::uint8_t* data, DWORD count, DWORD* written) {
+    if (gone_)
+        return FT_IO_ERROR;
+    if (count == 0)
+        return FT_OK;
+    if (port_->write(reinterpret_cast<const char*>(data), count) != static_cast<qint64>(count))
+        return statusAfterFailure();
+    QDeadlineTimer deadline(writeTimeoutMs(count));
+    while (port_->bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!port_->waitForBytesWritten(static_cast<int>(deadline.remainingTime())) &&
+            isFatalSerialError(port_->error()))
+            return statusAfterFailure();
+    }
+    const qint64 left = port_->bytesToWrite();
+    *written = static_cast<DWORD>(count - left);
+    if (left > 0) {
+        // The rest would leave later, mixed into whatever is sent next.
+        port_->clear(QSerialPort::Output);
+        return FT_IO_ERROR;
+    }
+    return FT_OK;
+}
+
+FT_STATUS TtyPort::readEE(DWORD /*wordAddress*/, WORD* /*value*/) {
+    return gone_ ? FT_IO_ERROR : FT_NOT_SUPPORTED;
+}
+
+FT_STATUS TtyPort::close() {
+    if (port_->isOpen())
+        port_->close();
+    return FT_OK;
+}
+
+bool TtyPort::waitForReceive(int timeoutMs) {
+    if (gone_ || !port_->isOpen() || port_->bytesAvailable() > 0 || timeoutMs <= 0)
+        return true;
+    if (QCoreApplication::instance() == nullptr) {
+        port_->waitForReadyRead(timeoutMs);
+        return true;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(port_.get(), &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    loop.exec();
+    return true;
+}
+
+} // namespace brivo

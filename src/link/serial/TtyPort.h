@@ -1,0 +1,45 @@
+#pragma once
+
+#include "link/d2xx/Driver.h"
+
+#include <QSerialPort>
+#include <memory>
+
+namespace brivo {
+
+// An open serial port (the kernel's /dev/ttyUSBn of the bridge, or a pty)
+// behind the D2XX-style calls. Received bytes wait in Qt Serial Port's buffer;
+// the queue status first takes in what the kernel holds. Once the port has
+// hung up (unplugged, or the far end of a pty closed) every call but close
+// fails with FT_IO_ERROR.
+class TtyPort final : public Port {
+  public:
+    explicit TtyPort(std::unique_ptr<QSerialPort> port);
+    ~TtyPort() override;
+
+    FT_STATUS setBaudRate(DWORD baud) override;
+    FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) override;
+    FT_STATUS purge(DWORD mask) override;
+    FT_STATUS getQueueStatus(DWORD* queued) override;
+    FT_STATUS read(std::uint8_t* buffer, DWORD count, DWORD* got) override;
+    // Returns when every byte is with the kernel: for a real bridge that is
+    // about the bytes' wire time, as with the other drivers' writes.
+    FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override;
+    // A tty offers no access to the bridge's EEPROM.
+    FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
+    FT_STATUS close() override;
+    // Sleeps in the event loop until bytes arrive, the port fails or the
+    // time is up; window events are handled meanwhile.
+    bool waitForReceive(int timeoutMs) override;
+
+  private:
+    // Takes what the kernel holds into the buffer; false when the port is gone.
+    bool pull();
+    void markGone();
+    FT_STATUS statusAfterFailure();
+
+    std::unique_ptr<QSerialPort> port_;
+    bool gone_ = false;
+};
+
+} // namespace brivo

@@ -1,0 +1,89 @@
+#include "ptypedal/PedalOptions.h"
+
+#include "virtualpedal/VirtualPedal.h"
+
+namespace brivo {
+
+namespace {
+std::optional<int> number(const QString& text, int min) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < min)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+QString pedalOptionsHelp() {
+    return QStringLiteral(
+        "Usage: brivo-virtual-pedal [options]\n"
+        "Serves a virtual Brivo pedal on a pseudo-terminal and prints its path.\n"
+        "Connect with: brivo-editor --driver serial --port <path>\n\n"
+        "  --firmware-version N     firmware version the pedal reports\n"
+        "  --silent                 act on every message but never answer\n"
+        "  --reply-delay-ms N       wait N ms before every answer\n"
+        "  --split-replies B:G      send answers in pieces of B bytes, G ms apart\n"
+        "  --unplug-after-ms N      close the pty after N ms, as a pedal pulled out\n"
+        "  --link PATH              also make PATH a symbolic link to the pty\n"
+        "  --help                   show this text\n");
+}
+
+std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QString& fault) {
+    PedalOptions options;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& name = arguments[i];
+        const auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return arguments[++i];
+        };
+        const auto bad = [&](const QString& why) {
+            fault = name + QStringLiteral(": ") + why;
+            return std::nullopt;
+        };
+        if (name == QLatin1String("--silent")) {
+            options.silent = true;
+        } else if (name == QLatin1String("--firmware-version") ||
+                   name == QLatin1String("--reply-delay-ms") ||
+                   name == QLatin1String("--unplug-after-ms")) {
+            const auto text = value();
+            const auto n = text ? number(*text, 0) : std::nullopt;
+            if (!n)
+                return bad(QStringLiteral("needs a number of 0 or more"));
+            if (name == QLatin1String("--firmware-version"))
+                options.firmwareVersion = *n;
+            else if (name == QLatin1String("--reply-delay-ms"))
+                options.replyDelayMs = *n;
+            else
+                options.unplugAfterMs = *n;
+        } else if (name == QLatin1String("--split-replies")) {
+            const auto text = value();
+            const QStringList parts = text ? text->split(QLatin1Char(':')) : QStringList();
+            const auto bytes = parts.size() == 2 ? number(parts[0], 1) : std::nullopt;
+            const auto gap = parts.size() == 2 ? number(parts[1], 0) : std::nullopt;
+            if (!bytes || !gap)
+                return bad(QStringLiteral("needs BYTES:GAP_MS, e.g. 8:20"));
+            options.splitChunkBytes = *bytes;
+            options.splitGapMs = *gap;
+        } else if (name == QLatin1String("--link")) {
+            const auto text = value();
+            if (!text || text->isEmpty())
+                return bad(QStringLiteral("needs a path"));
+            options.linkPath = *text;
+        } else {
+            fault = QStringLiteral("unknown option ") + name;
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal) {
+    if (options.firmwareVersion)
+        pedal.setFirmwareVersion(*options.firmwareVersion);
+    pedal.setSilent(options.silent);
+    pedal.setReplyDelayMs(options.replyDelayMs);
+    pedal.setSplitReplies(options.splitChunkBytes, options.splitGapMs);
+}
+
+} // namespace brivo

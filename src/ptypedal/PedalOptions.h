@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace brivo {
+
+class VirtualPedal;
+
+// The virtual pedal's switches as brivo-virtual-pedal takes them.
+struct PedalOptions {
+    std::optional<int> firmwareVersion;
+    bool silent = false;
+    int replyDelayMs = 0;
+    int splitChunkBytes = 0;
+    int splitGapMs = 0;
+    // After this long the pty is closed, as a pedal pulled out (negative: never).
+    int unplugAfterMs = -1;
+    // A symbolic link made to the pty, for a path that stays the same.
+    QString linkPath;
+};
+
+// Parses the arguments after the program name. On a fault returns nullopt
+// and sets `fault` to a line for the user.
+std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QString& fault);
+QString pedalOptionsHelp();
+
+// Switches the pedal's faults and firmware version on as asked.
+void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal);
+
+} // namespace brivo

@@ -1,0 +1,119 @@
+// Journeys through the serial-port driver: the editor reaches the virtual
+// pedal over a real pseudo-terminal, on the real clock, as it reaches a pedal
+// on /dev/ttyUSBn.
+#include "EffectCommandsFixture.h"
+#include "app/Editor.h"
+#include "link/EepromIdentity.h"
+#include "support/PtyPedalHarness.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
+
+namespace brivo::test {
+namespace {
+
+class PtyJourney : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!h.start(error))
+            GTEST_SKIP() << "no pseudo-terminal: " << error;
+    }
+
+    TformMain& main() { return h.program().formMain(); }
+    TformFXParameters& fx() { return h.program().formFXParameters(); }
+    QString messages() const { return h.dialogs.messages.join('|'); }
+
+    PtyPedalHarness h;
+};
+
+TEST_F(PtyJourney, ScanAndConnectFindThePedalOnItsPortAndSayOnceThatNoEepromIsReadable) {
+    main().menuScan->trigger();
+    const QString path = QString::fromStdString(h.server.path());
+    EXPECT_EQ(h.dialogs.messages, QStringList{"Brivo found, click Connect"});
+    EXPECT_EQ(main().lblSerialNumber->text(), "Serial Number: " + path);
+    EXPECT_EQ(h.editor().link.deviceSerialNumber, path);
+
+    h.dialogs.messages.clear();
+    main().menuConnect->trigger();
+
+    EXPECT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
+    EXPECT_EQ(main().lblDeviceName->text(), "Brivo connected");
+    const QStringList lines = h.consoleLines();
+    EXPECT_TRUE(lines.contains("serial number: " + path));
+    EXPECT_TRUE(lines.contains("baud rate = 115200"));
+    EXPECT_EQ(lines.count(QString::fromLatin1(kEepromNotReadableLine)), 1);
+    // No dump of stale words in place of the EEPROM.
+    EXPECT_FALSE(lines.contains(QStringLiteral("0: ") + QString(2, QChar(0))));
+    EXPECT_EQ(lines.last(), QString::fromLatin1(kEepromNotReadableLine));
+    EXPECT_TRUE(main().btnUpload->isEnabled());
+    EXPECT_TRUE(main().menuDisconnect->isEnabled());
+}
+
+TEST_F(PtyJourney, UploadOpenFXAndRequestRunOverThePty) {
+    h.connect();
+    clickListItem(main().lstCategory, "Gain");
+    clickListItem(main().lstEffects, "Clean Boost");
+
+    main().btnUpload->click();
+    ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
+    EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed") + QChar(0));
+    EXPECT_EQ(h.withPedal([](VirtualPedal& p) { return p.lastUpload(); }),
+              programOf("CLEAN_BOOST"));
+
+    h.withPedal([](VirtualPedal& p) { p.setParameterValue(0, 640); });
+    main().btnOpenEffect->click();
+    ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
+    EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
+    EXPECT_EQ(fx().windowTitle().section(QStringLiteral(" v"), 0, 0), "Clean Boost");
+    EXPECT_FALSE(fx().trkPot(0)->isEnabled());
+
+    main().btnRequest->click();
+    ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
+    EXPECT_TRUE(fx().trkPot(0)->isEnabled());
+    EXPECT_EQ(fx().trkPot(0)->value(), 640);
+    EXPECT_TRUE(main().btnAssign->isEnabled());
+    EXPECT_TRUE(main().btnStoreSettingsOnPedal->isEnabled());
+
+    // A pot moved on screen reaches the pedal over the pty.
+    fx().trkPot(0)->setValue(300);
+    QElapsedTimer waited;
+    waited.start();
+    while (h.withPedal([](VirtualPedal& p) { return p.parameterValue(0); }) != 300 &&
+           waited.elapsed() < 2000)
+        QThread::msleep(5);
+    EXPECT_EQ(h.withPedal([](VirtualPedal& p) { return p.parameterValue(0); }), 300);
+}
+
+TEST_F(PtyJourney, APedalPulledOutDuringAWaitEndsTheCommandWithAMessage) {
+    h.connect();
+    h.withPedal([](VirtualPedal& p) { p.setSilent(true); });
+    QTimer::singleShot(300, [this] { h.server.unplug(); });
+    QElapsedTimer timer;
+    timer.start();
+
+    main().btnOpenEffect->click();
+
+    // Ended by the hang-up, long before the reply time-out.
+    EXPECT_LT(timer.elapsed(), kReplyTimeoutMs);
+    ASSERT_FALSE(h.dialogs.messages.isEmpty());
+    EXPECT_EQ(h.dialogs.messages.first(), "FT_GetQueueStatus - General IO error...")
+        << messages().toStdString();
+    EXPECT_FALSE(h.editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(main().btnRequest->isEnabled());
+
+    // The handle is given up, and a new scan no longer finds the port.
+    h.dialogs.messages.clear();
+    main().menuDisconnect->trigger();
+    EXPECT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
+    EXPECT_TRUE(main().menuConnect->isEnabled());
+    EXPECT_FALSE(main().btnUpload->isEnabled());
+    main().menuScan->trigger();
+    EXPECT_EQ(h.dialogs.messages, QStringList{"No device found"});
+}
+
+} // namespace
+} // namespace brivo::test

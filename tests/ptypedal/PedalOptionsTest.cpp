@@ -1,0 +1,69 @@
+#include "ptypedal/PedalOptions.h"
+
+#include "base/Clock.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <gtest/gtest.h>
+
+namespace brivo {
+namespace {
+
+TEST(PedalOptions, EveryOptionIsTaken) {
+    QString fault;
+    const auto options = parsePedalOptions({"--firmware-version", "7", "--silent",
+                                            "--reply-delay-ms", "250", "--split-replies", "8:20",
+                                            "--unplug-after-ms", "1500", "--link", "/tmp/brivo"},
+                                           fault);
+    ASSERT_TRUE(options.has_value()) << fault.toStdString();
+    EXPECT_EQ(options->firmwareVersion, 7);
+    EXPECT_TRUE(options->silent);
+    EXPECT_EQ(options->replyDelayMs, 250);
+    EXPECT_EQ(options->splitChunkBytes, 8);
+    EXPECT_EQ(options->splitGapMs, 20);
+    EXPECT_EQ(options->unplugAfterMs, 1500);
+    EXPECT_EQ(options->linkPath, "/tmp/brivo");
+
+    VirtualClock clock;
+    VirtualPedal pedal(clock);
+    applyPedalOptions(*options, pedal);
+    EXPECT_EQ(pedal.firmwareVersion(), 7);
+    EXPECT_TRUE(pedal.faults().silent);
+    EXPECT_EQ(pedal.faults().replyDelayMs, 250);
+    EXPECT_EQ(pedal.faults().splitChunkBytes, 8);
+}
+
+TEST(PedalOptions, NoOptionsLeaveThePedalAsItIs) {
+    QString fault;
+    const auto options = parsePedalOptions({}, fault);
+    ASSERT_TRUE(options.has_value());
+    EXPECT_FALSE(options->firmwareVersion.has_value());
+    EXPECT_EQ(options->unplugAfterMs, -1);
+    VirtualClock clock;
+    VirtualPedal pedal(clock);
+    applyPedalOptions(*options, pedal);
+    EXPECT_EQ(pedal.firmwareVersion(), 5);
+    EXPECT_FALSE(pedal.faults().silent);
+}
+
+TEST(PedalOptions, FaultyArgumentsAreRefusedWithTheirReason) {
+    const struct {
+        QStringList arguments;
+        const char* fault;
+    } cases[] = {
+        {{"--firmware-version"}, "--firmware-version: needs a number of 0 or more"},
+        {{"--reply-delay-ms", "-5"}, "--reply-delay-ms: needs a number of 0 or more"},
+        {{"--unplug-after-ms", "soon"}, "--unplug-after-ms: needs a number of 0 or more"},
+        {{"--split-replies", "8"}, "--split-replies: needs BYTES:GAP_MS, e.g. 8:20"},
+        {{"--split-replies", "0:20"}, "--split-replies: needs BYTES:GAP_MS, e.g. 8:20"},
+        {{"--link"}, "--link: needs a path"},
+        {{"--loud"}, "unknown option --loud"},
+    };
+    for (const auto& c : cases) {
+        QString fault;
+        EXPECT_FALSE(parsePedalOptions(c.arguments, fault).has_value()) << c.fault;
+        EXPECT_EQ(fault, c.fault);
+    }
+}
+
+} // namespace
+} // namespace brivo
