@@ -49,8 +49,13 @@ void TformMain::menuScanClick() {
 void TformMain::menuConnectClick() {
     D2XXUnit& device = editor_.device;
     editor_.log.log_line(QStringLiteral("serial number: ") + editor_.link.deviceSerialNumber);
-    if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) == FT_OK)
-        lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
+    // A failed open (reported by the device layer) leaves nothing to talk to:
+    // the window stays disconnected, with Scan and Connect at hand.
+    if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) != FT_OK) {
+        editor_.log.log_line(QStringLiteral("not connected: the device could not be opened"));
+        return;
+    }
+    lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
     device.SetFTBaudRate();
     device.SetFTDataCharacteristics();
     editor_.log.log_line(QStringLiteral("FT_HANDLE: 0x") +
@@ -62,6 +67,7 @@ void TformMain::menuConnectClick() {
     menuScan->setEnabled(false);
     menuConnect->setEnabled(false);
     menuDisconnect->setEnabled(true);
+    updateMenus();
     // The bootloader check of upgrade mode joins here.
     read_eeprom_identity();
 }
@@ -74,8 +80,11 @@ void TformMain::read_eeprom_identity() {
 }
 
 void TformMain::menuDisconnectClick() {
-    if (editor_.device.CloseFTDevice() != FT_OK)
-        return;
+    // A failed close is reported by the device layer; the handle is gone
+    // either way (the driver forgets it), so the window goes back to the
+    // disconnected state rather than leave the user stuck.
+    editor_.device.CloseFTDevice();
+    editor_.running.statusEffectName.clear();
     lblDeviceName->setText(lblDeviceName->text().remove(QStringLiteral("connected")));
     menuScan->setEnabled(true);
     menuConnect->setEnabled(true);
@@ -85,17 +94,13 @@ void TformMain::menuDisconnectClick() {
     btnRequest->setEnabled(false);
     btnAssign->setEnabled(false);
     btnStoreSettingsOnPedal->setEnabled(false);
+    updateMenus();
     if (fxParameters_ != nullptr && fxParameters_->isVisible()) {
         fxParameters_->EnableDisableControls(false);
         // The limit buttons of assigned pots would stay usable and send to a
         // closed device: nothing of the window talks to the pedal now.
-        for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j) {
-            for (QPushButton* button : {fxParameters_->btnMin(j), fxParameters_->btnMax(j),
-                                        fxParameters_->btnClearMinMax(j)}) {
-                if (button != nullptr)
-                    button->setEnabled(false);
-            }
-        }
+        for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j)
+            fxParameters_->setLimitButtonsEnabled(j, false);
     }
 }
 

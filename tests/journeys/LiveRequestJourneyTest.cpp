@@ -37,7 +37,6 @@ class LiveRequestJourney : public EffectCommandsJourney {
 
 TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     uploadOpenAndRequest("Gain", "Fuzz+Octave");
-    const auto& addresses = editor().params.paramAddresses;
     fx().boxAssign(0)->setCurrentIndex(0); // controller "I" drives pot 0
     h.click(main().btnAssign);
     // Ticked in the window only: live statuses leave reverse boxes alone.
@@ -89,13 +88,14 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     EXPECT_FALSE(fx().chkReverse(1)->isChecked());
     EXPECT_EQ(fx().boxAssign(0)->currentText(), "I");
 
-    // Only the multi-switch spoke: its new selection went back to the pedal.
+    // Watching never writes: no value went back to the pedal.
     QStringList parameterMessages = writesSince(from).filter(QRegularExpression("^01"));
-    EXPECT_EQ(parameterMessages, QStringList{"01" + addresses[6] + "00400000"});
+    EXPECT_EQ(parameterMessages, QStringList{});
+    EXPECT_EQ(pedal->parameterValue(6), 512);
     const QStringList lines = h.consoleLines();
     EXPECT_TRUE(lines.filter("data sent pot").isEmpty());
     EXPECT_TRUE(lines.filter("data sent switch").isEmpty());
-    EXPECT_EQ(lines.filter("data sent multiswitch").size(), 1);
+    EXPECT_TRUE(lines.filter("data sent multiswitch").isEmpty());
     EXPECT_EQ(lines.filter("num of bytes received: 316").size(), 3);
 
     EXPECT_TRUE(main().btnRequest->isEnabled());
@@ -119,8 +119,12 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
     ASSERT_FALSE(h.dialogs.messages.isEmpty());
     EXPECT_TRUE(h.dialogs.messages.first().startsWith("FT_GetQueueStatus - "))
         << h.dialogs.messages.join('|').toStdString();
-    // The player's choice stays; Request can be clicked again once replugged.
-    EXPECT_TRUE(editor().flags.liveRequest);
+    // Ended on its own, the loop unticks the box: the window no longer
+    // follows the pedal and the pots speak again. Request stays at hand.
+    EXPECT_FALSE(editor().flags.liveRequest);
+    EXPECT_FALSE(editor().flags.liveLoopRunning);
+    EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_TRUE(main().chkLiveRequest->isEnabled());
     EXPECT_TRUE(main().btnRequest->isEnabled());
     EXPECT_FALSE(editor().exchange.exchangeInProgress());
 }
