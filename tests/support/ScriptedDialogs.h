@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace brivo::test {
 
@@ -11,7 +12,11 @@ namespace brivo::test {
 // script is empty), so tests read what the user would see.
 class ScriptedDialogs final : public Dialogs {
   public:
-    void showMessage(const QString& text) override { messages.append(text); }
+    void showMessage(const QString& text) override {
+        messages.append(text);
+        if (onMessage)
+            onMessage(text);
+    }
     bool askYesNo(const QString& text) override {
         questions.append(text);
         if (answers.empty())
@@ -34,6 +39,8 @@ class ScriptedDialogs final : public Dialogs {
     QStringList fileFilters;
     std::deque<bool> answers;
     std::deque<QString> files;
+    // Runs as each message is shown, to see the windows at that moment.
+    std::function<void(const QString&)> onMessage;
 };
 
 } // namespace brivo::test
