@@ -1,5 +1,6 @@
 #include "app/TformMain.h"
 
+#include "app/AppIdentity.h"
 #include "app/AppVersion.h"
 #include "app/Editor.h"
 #include "app/TformPrint.h"
@@ -36,7 +37,7 @@ TformMain::TformMain(Editor& editor)
                            Qt::WindowCloseButtonHint),
       editor_(editor) {
     setObjectName(QStringLiteral("formMain"));
-    setWindowTitle(QStringLiteral("Tandrel Editor"));
+    setWindowTitle(kEditorCaption);
     setFixedSize(kClientWidth, kClientHeight);
     move(kDesignLeft, kDesignTop);
     createControls();

@@ -21,9 +21,20 @@ void TformMain::list_devices(bool quiet) {
     const DWORD count = device.ftDeviceCount;
     if (!quiet) {
         editor_.log.log_line(QStringLiteral("FT device count: ") + QString::number(count));
+        // A bridge seen but not readable is not "no device": say what is wrong.
+        const std::vector<std::string>& blocked = editor_.d2xx.inaccessibleDevices();
+        for (const std::string& reason : blocked) {
+            const QString text = inaccessibleDeviceMessage(QString::fromStdString(reason));
+            editor_.log.log_line(text);
+            editor_.dialogs.showMessage(text);
+        }
         if (count == 0) {
-            editor_.dialogs.showMessage(QStringLiteral("No device found"));
-            lblDeviceName->setText(QStringLiteral("No device found"));
+            if (blocked.empty()) {
+                editor_.dialogs.showMessage(QStringLiteral("No device found"));
+                lblDeviceName->setText(QStringLiteral("No device found"));
+            } else {
+                lblDeviceName->setText(kNoAccessLabel);
+            }
             return;
         }
     }

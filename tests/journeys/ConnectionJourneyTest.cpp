@@ -307,5 +307,27 @@ TEST(Help, DiagnosticConsoleShowsTheTrace) {
     EXPECT_EQ(editor.consoleLines().first(), "FT device count: 1");
 }
 
+// A bridge the user may not open (Linux without the udev rule) is not "No
+// device found": the listing says what is wrong, in the box and the console.
+TEST(Scan, ABridgeThatCannotBeOpenedSaysWhy) {
+    EditorHarness editor;
+    editor.plugPedal("DVIRT001")->setAccessDenied(true);
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    const QString why = QStringLiteral("A pedal was found but cannot be opened: permission denied. "
+                                       "See the README on access to USB devices.");
+    EXPECT_EQ(editor.dialogs.messages, QStringList{why});
+    EXPECT_EQ(editor.consoleLines(), (QStringList{"FT device count: 0", why}));
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo (no access)");
+    expectDisconnected(editor.main());
+
+    // Beside a readable pedal, both are told.
+    editor.plugPedal("DVIRT002");
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.dialogs.messages, (QStringList{why, "Brivo found, click Connect"}));
+    EXPECT_EQ(editor.editor().link.deviceSerialNumber, "DVIRT002");
+}
+
 } // namespace
 } // namespace brivo::test
