@@ -101,6 +101,31 @@ TEST_F(SoundStateJourney, AnUnknownRunningEffectLeavesNothingEditable) {
     EXPECT_FALSE(main().btnRequest->isEnabled());
 }
 
+// A pedal swapped for one that runs nothing: Open FX reports effect 0, and
+// the effect the editor knew is no longer offered as running.
+TEST_F(SoundStateJourney, APedalRunningNothingClearsTheRunningEffect) {
+    uploadOpenAndRequest("Gain", "Fuzz+Octave");
+    h.driver->removePedal("DVIRT001");
+    pedal = h.plugPedal("DVIRT001");
+    h.trigger(main().menuDisconnect);
+    h.trigger(main().menuConnect);
+    h.dialogs.messages.clear();
+
+    h.click(main().btnOpenEffect);
+
+    EXPECT_EQ(
+        h.dialogs.messages,
+        QStringList{
+            "The pedal has no effect loaded. Choose an effect, upload it, then click Open FX."});
+    EXPECT_EQ(editor().running.runningEffectName, "");
+    EXPECT_FALSE(fx().isVisible());
+    h.clickEffect("Fuzz+Octave");
+    EXPECT_FALSE(fx().trkPot(0)->isEnabled());
+    EXPECT_FALSE(main().btnRequest->isEnabled());
+    EXPECT_FALSE(main().btnAssign->isEnabled());
+    EXPECT_FALSE(main().btnStoreSettingsOnPedal->isEnabled());
+}
+
 // Open FX makes the effect's own category the current one: an impulse-response
 // effect found this way is not uploaded as its plain program.
 TEST_F(SoundStateJourney, OpenFXMakesTheEffectsCategoryCurrent) {
