@@ -1,4 +1,5 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
+#include "app/AppIdentity.h"
 #include "app/DriverOptions.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
@@ -12,9 +13,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("brivo-editor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tandrel Editor"));
-    QApplication::setApplicationVersion(QStringLiteral(BRIVO_VERSION_TEXT));
+    brivo::configure_application();
 
     QCommandLineParser options;
     options.setApplicationDescription(

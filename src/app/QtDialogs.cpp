@@ -1,5 +1,7 @@
 #include "app/QtDialogs.h"
 
+#include "app/AppIdentity.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -8,7 +10,7 @@ namespace brivo {
 
 namespace {
 QString title() {
-    return QApplication::applicationDisplayName();
+    return kEditorCaption;
 }
 } // namespace
 
@@ -19,7 +21,8 @@ void QtDialogs::showMessage(const QString& text) {
 bool QtDialogs::askYesNo(const QString& text) {
     const auto answer = QMessageBox::question(QApplication::activeWindow(), title(), text,
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    return answer != QMessageBox::No;
+    // With Yes and No only, Esc and the close button give No.
+    return answer == QMessageBox::Yes;
 }
 
 QString QtDialogs::openFileName(const QString& filter) {

@@ -1,5 +1,6 @@
 #include "app/TformMain.h"
 
+#include "app/AppIdentity.h"
 #include "app/AppVersion.h"
 #include "app/Editor.h"
 #include "app/TformPrint.h"
@@ -40,7 +41,7 @@ TformMain::TformMain(Editor& editor)
                            Qt::WindowCloseButtonHint),
       editor_(editor) {
     setObjectName(QStringLiteral("formMain"));
-    setWindowTitle(QStringLiteral("Tandrel Editor"));
+    setWindowTitle(kEditorCaption);
     setFixedSize(kClientWidth, kClientHeight);
     move(kDesignLeft, kDesignTop);
     createControls();
@@ -169,6 +170,8 @@ void TformMain::createControls() {
     wire(btnTest, &TformMain::btnTestClick);
     connect(chkLiveRequest, &QCheckBox::toggled, this,
             [this] { guarded([this] { chkLiveRequestChange(); }); });
+    // Live Request follows Request's enabled state wherever that changes.
+    btnRequest->installEventFilter(this);
 
     TimerCheckWebVersion = new QTimer(this);
     TimerCheckWebVersion->setObjectName(QStringLiteral("TimerCheckWebVersion"));
@@ -178,6 +181,8 @@ void TformMain::createControls() {
 void TformMain::createMenus() {
     menuFile = MenuBar1->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
+    // The link may have become busy or free since the last update.
+    connect(menuFile, &QMenu::aboutToShow, this, &TformMain::updateMenus);
     menuLoadConfiguration = makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
                                        QStringLiteral("Load Configuration"));
     menuLoadConfiguration->setVisible(false);
@@ -264,9 +269,9 @@ void TformMain::FormCreate() {
     btnUpload->setEnabled(false);
     btnOpenEffect->setEnabled(false);
     // Live Request is how a player watches the pedal's controls move, so the
-    // check box is offered, ready to use.
+    // check box is shown; it is offered while Request is.
     chkLiveRequest->show();
-    chkLiveRequest->setEnabled(true);
+    updateLiveRequestBox();
     // 5. The category list.
     create_categories();
     // 6. Pot limits.
@@ -277,6 +282,29 @@ void TformMain::FormCreate() {
     // 9. The maker's folders in the documents folder.
     createMakerFolders();
     // 10. The Look menu and the saved look join here.
+    updateMenus();
+}
+
+bool TformMain::isConnected() const {
+    return menuDisconnect->isEnabled();
+}
+
+void TformMain::updateMenus() {
+    // Effect configuration files are not built yet (the items stay hidden too).
+    menuLoadConfiguration->setEnabled(false);
+    menuSaveConfiguration->setEnabled(false);
+    // Loading impulse responses is not built yet. When it is, the item is
+    // offered while an effect of the "Impulse Response" category is chosen.
+    menuLoadIR->setEnabled(false);
+    // A raw upload waits for the pedal's answer: only on an open bridge with
+    // the link free.
+    menuUploadFile->setEnabled(isConnected() && !editor_.exchange.exchangeInProgress() &&
+                               !editor_.flags.liveLoopRunning);
+    // Upgrade mode may change whenever no upgrade runs; "Start Firmware
+    // Upgrade" is offered by the bootloader check alone.
+    menuFirmwareUpgradeMode->setEnabled(firmware_ == nullptr || !firmware_->upgradeRunning());
+    // Looks are not built yet: the submenu has no items.
+    menuLook->menuAction()->setEnabled(false);
 }
 
 void TformMain::createMakerFolders() {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -83,6 +84,12 @@ class TformMain final : public QWidget {
     // While an upgrade runs nothing else may talk to the pedal: its commands
     // are disabled, and given back as they were when it ends.
     void upgradeRunningChanged(bool running);
+    // The enabled states of the menu items, each item's rule in one place:
+    // features not built yet stay disabled; the rest follow the connection
+    // and whether the link is free.
+    void updateMenus();
+    // Whether a bridge is open (Disconnect is offered).
+    bool isConnected() const;
 
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
@@ -153,11 +160,33 @@ class TformMain final : public QWidget {
     // Reads the status reply whole; false when the link failed.
     bool receive_status(std::uint32_t paramCount);
 
+    // Live Request is offered while Request is, and while a loop runs.
+    void updateLiveRequestBox();
+    // Repeats status requests until Live Request is switched off or a
+    // request fails.
+    void runLiveLoop();
+    // The loop has ended, by the player's choice or on its own: the box is
+    // unticked and the pots speak again.
+    void endLiveLoop();
+    // While a live loop runs, `command` waits for it: Live Request is
+    // switched off, the request in progress ends, then the command runs if
+    // `button` is still enabled. False when no loop runs.
+    bool runAfterLiveLoop(QAbstractButton* button, std::function<void()> command);
+    // The pedal runs nothing the editor knows: the running effect is
+    // cleared, its window closed and its commands disabled.
+    void forgetRunningEffect();
+    // Shows the last status again in the rebuilt window of the running
+    // effect, when that status belongs to it; false otherwise.
+    bool restoreLastStatus();
+
     Editor& editor_;
     // The open-file dialog keeps the filter it was last given.
     QString openDialogFilter_;
     // The row select_running_effect found in the effect list.
     int selectedEffectRow_ = -1;
+    // A command waiting for the live loop to end, and its button.
+    QAbstractButton* pendingButton_ = nullptr;
+    std::function<void()> pendingCommand_;
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;

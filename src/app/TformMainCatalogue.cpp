@@ -75,18 +75,24 @@ void TformMain::effetto_cliccato() {
     if (!catalogue.currentEffectName.isEmpty())
         btnGetFXInfo->setEnabled(true);
     // Only a connected pedal runs anything the window could edit.
-    const bool connected = menuDisconnect->isEnabled();
-    if (connected && catalogue.currentEffectName == editor_.running.runningEffectName) {
-        catalogue.editable = true;
-        btnRequest->setEnabled(true);
-    } else {
-        catalogue.editable = false;
+    const bool running = isConnected() && !editor_.running.runningEffectName.isEmpty() &&
+                         catalogue.currentEffectName == editor_.running.runningEffectName;
+    catalogue.editable = running;
+    if (!running) {
         btnRequest->setEnabled(false);
         btnAssign->setEnabled(false);
         btnStoreSettingsOnPedal->setEnabled(false);
     }
-    showFXParameters(catalogue.currentEffectName);
-    menuLoadIR->setEnabled(catalogue.currentCategory == kImpulseResponseCategory);
+    const bool shown = showFXParameters(catalogue.currentEffectName);
+    // Rebuilding an open window runs its close handler, which disables Request
+    // and Assign: the running effect's commands are enabled after it.
+    if (running && shown) {
+        btnRequest->setEnabled(true);
+        const bool restored = restoreLastStatus();
+        btnAssign->setEnabled(restored);
+        btnStoreSettingsOnPedal->setEnabled(restored);
+    }
+    updateMenus();
 }
 
 void TformMain::btnGetFXInfoClick() {
@@ -121,6 +127,8 @@ bool TformMain::eventFilter(QObject* watched, QEvent* event) {
         // The list box's own arrow handling would move a second row.
         return move_up_or_down(key);
     }
+    if (watched == btnRequest && event->type() == QEvent::EnabledChange)
+        updateLiveRequestBox();
     return QWidget::eventFilter(watched, event);
 }
 

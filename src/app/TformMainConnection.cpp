@@ -21,9 +21,20 @@ void TformMain::list_devices(bool quiet) {
     const DWORD count = device.ftDeviceCount;
     if (!quiet) {
         editor_.log.log_line(QStringLiteral("FT device count: ") + QString::number(count));
+        // A bridge seen but not readable is not "no device": say what is wrong.
+        const std::vector<std::string>& blocked = editor_.d2xx.inaccessibleDevices();
+        for (const std::string& reason : blocked) {
+            const QString text = inaccessibleDeviceMessage(QString::fromStdString(reason));
+            editor_.log.log_line(text);
+            editor_.dialogs.showMessage(text);
+        }
         if (count == 0) {
-            editor_.dialogs.showMessage(QStringLiteral("No device found"));
-            lblDeviceName->setText(QStringLiteral("No device found"));
+            if (blocked.empty()) {
+                editor_.dialogs.showMessage(QStringLiteral("No device found"));
+                lblDeviceName->setText(QStringLiteral("No device found"));
+            } else {
+                lblDeviceName->setText(kNoAccessLabel);
+            }
             return;
         }
     }
@@ -49,8 +60,13 @@ void TformMain::menuScanClick() {
 void TformMain::menuConnectClick() {
     D2XXUnit& device = editor_.device;
     editor_.log.log_line(QStringLiteral("serial number: ") + editor_.link.deviceSerialNumber);
-    if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) == FT_OK)
-        lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
+    // A failed open (reported by the device layer) leaves nothing to talk to:
+    // the window stays disconnected, with Scan and Connect at hand.
+    if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) != FT_OK) {
+        editor_.log.log_line(QStringLiteral("not connected: the device could not be opened"));
+        return;
+    }
+    lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
     device.SetFTBaudRate();
     device.SetFTDataCharacteristics();
     editor_.log.log_line(QStringLiteral("FT_HANDLE: 0x") +
@@ -62,6 +78,7 @@ void TformMain::menuConnectClick() {
     menuScan->setEnabled(false);
     menuConnect->setEnabled(false);
     menuDisconnect->setEnabled(true);
+    updateMenus();
     if (editor_.flags.upgradeMode)
         check_bootloader();
     read_eeprom_identity();
@@ -75,8 +92,11 @@ void TformMain::read_eeprom_identity() {
 }
 
 void TformMain::menuDisconnectClick() {
-    if (editor_.device.CloseFTDevice() != FT_OK)
-        return;
+    // A failed close is reported by the device layer; the handle is gone
+    // either way (the driver forgets it), so the window goes back to the
+    // disconnected state rather than leave the user stuck.
+    editor_.device.CloseFTDevice();
+    editor_.running.statusEffectName.clear();
     lblDeviceName->setText(lblDeviceName->text().remove(QStringLiteral("connected")));
     menuScan->setEnabled(true);
     menuConnect->setEnabled(true);
@@ -86,17 +106,13 @@ void TformMain::menuDisconnectClick() {
     btnRequest->setEnabled(false);
     btnAssign->setEnabled(false);
     btnStoreSettingsOnPedal->setEnabled(false);
+    updateMenus();
     if (fxParameters_ != nullptr && fxParameters_->isVisible()) {
         fxParameters_->EnableDisableControls(false);
         // The limit buttons of assigned pots would stay usable and send to a
         // closed device: nothing of the window talks to the pedal now.
-        for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j) {
-            for (QPushButton* button : {fxParameters_->btnMin(j), fxParameters_->btnMax(j),
-                                        fxParameters_->btnClearMinMax(j)}) {
-                if (button != nullptr)
-                    button->setEnabled(false);
-            }
-        }
+        for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j)
+            fxParameters_->setLimitButtonsEnabled(j, false);
     }
 }
 

@@ -18,6 +18,8 @@ const QString kEffectListResource = QStringLiteral("effect_list");
 } // namespace
 
 void TformMain::btnOpenEffectClick() {
+    if (runAfterLiveLoop(btnOpenEffect, [this] { btnOpenEffectClick(); }))
+        return;
     QByteArray reply;
     {
         const ExchangeGuard exchange = editor_.exchange.beginExchange();
@@ -33,6 +35,9 @@ void TformMain::btnOpenEffectClick() {
         btnOpenEffect->setEnabled(true);
         reply = editor_.exchange.receive_reply(exchange);
     }
+    // Whatever the reply says, the last status no longer tells what the
+    // pedal holds: the effect may have changed or been reloaded.
+    editor_.running.statusEffectName.clear();
     parse_identity_reply(reply);
     lookup_running_effect();
 
@@ -48,6 +53,10 @@ void TformMain::btnOpenEffectClick() {
         lstEffects->clear();
         load_resource_lines(resource);
         if (select_running_effect(i)) {
+            // The category shown is the current one: the upload and Load IR
+            // follow the effect's own category.
+            editor_.catalogue.currentCategory = categoryNames.at(static_cast<std::size_t>(i));
+            updateMenus();
             const int row = selectedEffectRow_;
             load_resource_lines(resource);
             fill_effect_list();
@@ -77,13 +86,17 @@ void TformMain::lookup_running_effect() {
     load_resource_lines(kEffectListResource);
     const QStringList& lines = editor_.catalogue.resourceLines;
     const int number = running.runningEffectNumber;
-    if (number < 0 || number >= lines.size())
+    if (number < 0 || number >= lines.size()) {
+        forgetRunningEffect();
         throw EditorError(QStringLiteral("List index out of bounds (%1)").arg(number));
+    }
     const QString& line = lines.at(number);
     editor_.log.log_line(line);
-    if (number == 0)
+    if (number == 0) {
+        forgetRunningEffect();
         throw EditorError(QStringLiteral(
             "The pedal has no effect loaded. Choose an effect, upload it, then click Open FX."));
+    }
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     running.runningEffectName = colon < 0 ? line : line.mid(colon + 1);
     editor_.log.log_line(QStringLiteral("effetto ottenuto dalla lista: ") +
@@ -92,6 +105,18 @@ void TformMain::lookup_running_effect() {
     editor_.catalogue.editable = true;
     btnRequest->setEnabled(true);
     btnRequest->setFocus();
+}
+
+void TformMain::forgetRunningEffect() {
+    editor_.running.runningEffectName.clear();
+    editor_.running.statusEffectName.clear();
+    editor_.catalogue.editable = false;
+    // The window would offer edits of an effect the pedal no longer runs.
+    if (fxParameters_ != nullptr && fxParameters_->isVisible())
+        fxParameters_->close();
+    btnRequest->setEnabled(false);
+    btnAssign->setEnabled(false);
+    btnStoreSettingsOnPedal->setEnabled(false);
 }
 
 bool TformMain::select_running_effect(int category) {

@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <utility>
 
 namespace brivo {
 
@@ -30,13 +32,62 @@ void TformMain::btnRequestClick() {
         request_status();
         return;
     }
+    try {
+        runLiveLoop();
+    } catch (...) {
+        pendingCommand_ = nullptr;
+        endLiveLoop();
+        throw;
+    }
+    endLiveLoop();
+    // A command the player started during the loop goes on now.
+    if (auto command = std::exchange(pendingCommand_, nullptr);
+        command && pendingButton_ != nullptr && pendingButton_->isEnabled())
+        command();
+}
+
+void TformMain::runLiveLoop() {
+    Flags& flags = editor_.flags;
+    flags.liveLoopRunning = true;
+    updateLiveRequestBox();
+    updateMenus();
     // Repeats while live mode stays on; the switches can turn it off only
     // inside the waits, so the loop ends after the request in progress. A
     // closed main window ends it too, or the program could never quit.
-    while (editor_.flags.liveRequest && isVisible()) {
+    while (flags.liveRequest && isVisible()) {
         if (!request_status())
             break;
     }
+}
+
+void TformMain::endLiveLoop() {
+    Flags& flags = editor_.flags;
+    flags.liveLoopRunning = false;
+    flags.liveRequest = false;
+    // Ended on its own (a link failure, another effect chosen), the loop must
+    // not leave the box claiming that the window follows the pedal.
+    if (chkLiveRequest->isChecked()) {
+        const QSignalBlocker quiet(chkLiveRequest);
+        chkLiveRequest->setChecked(false);
+    }
+    updateLiveRequestBox();
+    updateMenus();
+}
+
+void TformMain::updateLiveRequestBox() {
+    if (chkLiveRequest != nullptr)
+        chkLiveRequest->setEnabled(btnRequest->isEnabled() || editor_.flags.liveLoopRunning);
+}
+
+bool TformMain::runAfterLiveLoop(QAbstractButton* button, std::function<void()> command) {
+    if (!editor_.flags.liveLoopRunning)
+        return false;
+    editor_.log.log_line(QStringLiteral("Live Request switched off: ") + button->text() +
+                         QStringLiteral(" follows the request in progress"));
+    pendingButton_ = button;
+    pendingCommand_ = std::move(command);
+    chkLiveRequest->setChecked(false);
+    return true;
 }
 
 bool TformMain::request_status() {
@@ -86,8 +137,24 @@ bool TformMain::request_status() {
         apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
         apply_status_limits(*fxParameters_, params, editor_.statusBytes);
     }
+    editor_.running.statusEffectName = effect;
     btnAssign->setEnabled(true);
     btnStoreSettingsOnPedal->setEnabled(true);
+    fxParameters_->EnableDisableControls(true);
+    return true;
+}
+
+bool TformMain::restoreLastStatus() {
+    const QString& effect = editor_.catalogue.currentEffectName;
+    if (fxParameters_ == nullptr || !fxParameters_->isBuilt() ||
+        editor_.running.statusEffectName != effect ||
+        editor_.statusBytes.size() < status_record_bytes(editor_.params.paramCount))
+        return false;
+    ParamState& params = editor_.params;
+    apply_status_values(*fxParameters_, params, editor_.statusBytes);
+    apply_status_assignments(*fxParameters_, params, editor_.statusBytes);
+    apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
+    apply_status_limits(*fxParameters_, params, editor_.statusBytes);
     fxParameters_->EnableDisableControls(true);
     return true;
 }
@@ -139,11 +206,16 @@ void TformMain::btnStoreSettingsOnPedalClick() {
 }
 
 void TformMain::chkLiveRequestChange() {
-    editor_.flags.liveRequest = chkLiveRequest->isChecked();
-    // Ticked while a status can be requested, the box starts watching the
-    // pedal at once; otherwise the next Request does.
-    if (editor_.flags.liveRequest && btnRequest->isEnabled())
+    Flags& flags = editor_.flags;
+    flags.liveRequest = chkLiveRequest->isChecked();
+    if (!flags.liveRequest || flags.liveLoopRunning)
+        return;
+    // Ticked, the box starts watching the pedal at once; with nothing to
+    // watch it does not stay ticked.
+    if (btnRequest->isEnabled())
         btnRequestClick();
+    else
+        endLiveLoop();
 }
 
 void TformMain::menuLiveEnableClick() {

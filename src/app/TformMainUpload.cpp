@@ -10,10 +10,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace brivo {
 
 void TformMain::btnUploadClick() {
+    if (runAfterLiveLoop(btnUpload, [this] { btnUploadClick(); }))
+        return;
     // Refused at once while another command waits for the pedal: its reply
     // and the upload's answer would be mixed up.
     const ExchangeGuard exchange = editor_.exchange.beginExchange();
@@ -51,6 +54,8 @@ void TformMain::btnUploadClick() {
     editor_.device.WriteFTDevice(static_cast<DWORD>(count));
     editor_.log.log_line(QStringLiteral("write to device"));
     lblStatus->setText(QStringLiteral("Uploading..."));
+    // The pedal reloads its effect: the last status no longer holds.
+    editor_.running.statusEffectName.clear();
 
     if (!waitForUploadAnswer(count))
         return;

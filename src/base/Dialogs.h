@@ -11,7 +11,8 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // A message box with one OK button; returns when it is closed.
     virtual void showMessage(const QString& text) = 0;
-    // A Yes/No question, Yes the default; true unless the answer is No.
+    // A Yes/No question, Yes the default; true only for Yes. Esc or the
+    // window's close button answer No: the safer choice.
     virtual bool askYesNo(const QString& text) = 0;
     // An open-file dialog; an empty text when the user cancels.
     virtual QString openFileName(const QString& filter) = 0;

@@ -11,4 +11,9 @@ QString deviceFoundMessage(const QByteArray& description) {
     return deviceDisplayName(description) + QStringLiteral(" found, click Connect");
 }
 
+QString inaccessibleDeviceMessage(const QString& reason) {
+    return QStringLiteral("A pedal was found but cannot be opened: ") + reason +
+           QStringLiteral(". See the README on access to USB devices.");
+}
+
 } // namespace brivo

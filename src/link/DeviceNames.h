@@ -14,4 +14,9 @@ QString deviceDisplayName(const QByteArray& description);
 // "Brivo found, click Connect", or the description followed by the same words.
 QString deviceFoundMessage(const QByteArray& description);
 
+// What the listing says of a bridge it sees but cannot open, and the device
+// label when no other device was found.
+QString inaccessibleDeviceMessage(const QString& reason);
+inline const QString kNoAccessLabel = QStringLiteral("Brivo (no access)");
+
 } // namespace brivo

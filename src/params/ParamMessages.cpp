@@ -49,7 +49,11 @@ QString limit_hex(int potIndex, LimitKind which, std::int32_t value) {
 }
 
 int limit_button_percent(std::int32_t value) {
-    return value * 100 / kValueSteps + 1;
+    return std::min(value * 100 / kValueSteps + 1, 100);
+}
+
+QString limit_button_text(std::int32_t value) {
+    return QString::number(limit_button_percent(value)) + QStringLiteral("%");
 }
 
 AssignTable build_assign_table(const AssignMatrix& matrix,

@@ -33,9 +33,12 @@ enum class LimitKind { Minimum = 0, Maximum = 1 };
 // value word.
 QString limit_hex(int potIndex, LimitKind which, std::int32_t value);
 
-// The percentage a limit button shows after the player sets it:
-// v × 100 div 1024 + 1 (0 gives 1, 512 gives 51, 1023 gives 100).
+// The percentage a limit button shows, the same whether the player set the
+// limit or it was read back from the pedal: v × 100 div 1024 + 1, at most
+// 100 (0 gives 1, 512 gives 51, 1023 and 1024 give 100).
 int limit_button_percent(std::int32_t value);
+// That percentage followed by "%".
+QString limit_button_text(std::int32_t value);
 
 // The table sent after the command byte 0x04 and the console lines that
 // describe it, in order.

@@ -16,6 +16,8 @@ constexpr int kValueMax = 1023;
 constexpr int kValueScale = 8192;
 // Index of "NA" in controllerNames.
 constexpr int kNotAssigned = 7;
+// The assignment table carries reverse flags for the first 16 parameters only.
+constexpr int kReverseFlagSlots = 16;
 
 inline const std::array<QString, 8> controllerNames = {
     QStringLiteral("I"),   QStringLiteral("EXP"), QStringLiteral("II"), QStringLiteral("III"),

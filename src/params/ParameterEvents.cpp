@@ -22,7 +22,8 @@ constexpr int kParamMessageBytes = 7;
 constexpr int kLimitMinimum = 0;
 constexpr int kLimitMaximum = 1;
 constexpr int kLimitClear = 2;
-const QString kLimitOrderText = QStringLiteral("Cannot set a MIN value higher than a MAX value");
+const QString kMinAboveMaxText = QStringLiteral("Cannot set a MIN value higher than a MAX value");
+const QString kMaxBelowMinText = QStringLiteral("Cannot set a MAX value lower than a MIN value");
 } // namespace
 
 ParameterEvents::ParameterEvents(TformFXParameters& window, ParamState& params,
@@ -45,7 +46,7 @@ void ParameterEvents::guarded(const std::function<void()>& handler) {
 }
 
 void ParameterEvents::PotParameterChange(int i) {
-    if (flags_.liveRequest)
+    if (flags_.liveLoopRunning)
         return;
     const QString message = set_parameter_hex(params_.paramAddresses[static_cast<std::size_t>(i)],
                                               pot_value(window_.trkPot(i)->value()));
@@ -54,7 +55,7 @@ void ParameterEvents::PotParameterChange(int i) {
 }
 
 void ParameterEvents::SwitchParameterClick(int i) {
-    if (flags_.liveRequest)
+    if (flags_.liveLoopRunning)
         return;
     const QString message = set_parameter_hex(params_.paramAddresses[static_cast<std::size_t>(i)],
                                               switch_value(window_.swtSwitch(i)->isChecked()));
@@ -84,10 +85,10 @@ void ParameterEvents::limitAction(int j, int code) {
         return;
     }
     const std::int32_t v = pot_value(window_.trkPot(j)->value());
-    const QString percent = QString::number(limit_button_percent(v)) + QStringLiteral("%");
+    const QString percent = limit_button_text(v);
     if (code == kLimitMinimum) {
         if (v > static_cast<std::int32_t>(params_.maxLimits[slot])) {
-            dialogs_.showMessage(kLimitOrderText);
+            dialogs_.showMessage(kMinAboveMaxText);
             return;
         }
         params_.minLimits[slot] = static_cast<std::uint32_t>(v);
@@ -95,7 +96,7 @@ void ParameterEvents::limitAction(int j, int code) {
         sendLimit(j, kLimitMinimum, v);
     } else {
         if (v < static_cast<std::int32_t>(params_.minLimits[slot])) {
-            dialogs_.showMessage(kLimitOrderText);
+            dialogs_.showMessage(kMaxBelowMinText);
             return;
         }
         params_.maxLimits[slot] = static_cast<std::uint32_t>(v);

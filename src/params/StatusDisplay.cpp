@@ -1,5 +1,6 @@
 #include "params/StatusDisplay.h"
 
+#include "params/ParamMessages.h"
 #include "params/StatusRecord.h"
 #include "params/TformFXParameters.h"
 #include "params/ToggleSwitch.h"
@@ -23,6 +24,7 @@ int parameterCount(const ParamState& params) {
 void apply_status_values(TformFXParameters& form, ParamState& params,
                          const std::vector<std::uint8_t>& statusBytes) {
     const StatusRecord record = decode_status_record(statusBytes, params.paramCount);
+    const auto quiet = form.quietChanges();
     params.statusValues = record.values;
     const int P = static_cast<int>(params.potCount);
     const int S = static_cast<int>(params.switchCount);
@@ -49,6 +51,7 @@ void apply_status_values(TformFXParameters& form, ParamState& params,
 void apply_status_assignments(TformFXParameters& form, ParamState& params,
                               const std::vector<std::uint8_t>& statusBytes) {
     const StatusRecord record = decode_status_record(statusBytes, params.paramCount);
+    const auto quiet = form.quietChanges();
     const int T = parameterCount(params);
     for (auto& row : params.assignMatrix)
         row.fill(0);
@@ -95,9 +98,13 @@ void apply_status_limits(TformFXParameters& form, ParamState& params,
             if (button != nullptr)
                 button->setEnabled(assigned);
         if (min != nullptr)
-            min->setText(assigned ? min_limit_text(params.minLimits[j]) : QStringLiteral("-"));
+            min->setText(assigned
+                             ? limit_button_text(static_cast<std::int32_t>(params.minLimits[j]))
+                             : QStringLiteral("-"));
         if (max != nullptr)
-            max->setText(assigned ? max_limit_text(params.maxLimits[j]) : QStringLiteral("-"));
+            max->setText(assigned
+                             ? limit_button_text(static_cast<std::int32_t>(params.maxLimits[j]))
+                             : QStringLiteral("-"));
     }
 }
 

@@ -13,9 +13,10 @@ class TformFXParameters;
 
 // Puts the pedal's status record into the parameter state and the FX
 // Parameters window as it is built now. Each throws EditorError when the
-// record is shorter than 4T + 288 bytes, before changing anything. Setting
-// positions and selections raises the controls' change events as a user's
-// change would; the functions themselves send nothing.
+// record is shorter than 4T + 288 bytes, before changing anything. A read
+// never writes: positions and selections are set with the window's parameter
+// events quiet, so nothing goes to the pedal; assignment boxes still update
+// the matrix as a user's choice would.
 
 // The values: pots, switches (0 off, above 0 on, negative unchanged, then the
 // state label) and multi-switches; statusValues holds the T values.

@@ -68,20 +68,11 @@ int multi_switch_index(std::int32_t value, std::uint32_t optionCount) {
 }
 
 std::uint32_t min_limit_of_byte(std::uint8_t b) {
-    return (std::uint32_t{b} + 1) * 8;
+    return b == 0 ? 0 : (std::uint32_t{b} + 1) * 8;
 }
 
 std::uint32_t max_limit_of_byte(std::uint8_t b) {
     return b == 0 ? static_cast<std::uint32_t>(kValueMax) : (std::uint32_t{b} + 1) * 8;
-}
-
-QString min_limit_text(std::uint32_t limit) {
-    const std::uint32_t p = std::min<std::uint32_t>(limit * 100 / kValueMax + 1, 100);
-    return QString::number(p) + QStringLiteral("%");
-}
-
-QString max_limit_text(std::uint32_t limit) {
-    return QString::number(limit * 100 / kValueMax) + QStringLiteral("%");
 }
 
 } // namespace brivo

@@ -49,15 +49,11 @@ StatusRecord decode_status_record(const QByteArray& bytes, std::uint32_t paramCo
 // (possible only from 38 options on) selects the last option.
 int multi_switch_index(std::int32_t value, std::uint32_t optionCount);
 
-// Limits from the status's limit bytes: (b + 1) × 8; for the maximum, a zero
-// byte means 1023.
+// Limits from the status's limit bytes: (b + 1) × 8, except that a zero byte
+// is the end of the range: 0 for the minimum, 1023 for the maximum. The pedal
+// keeps a minimum below 16 as byte 0, so a minimum set at 0 reads back as 0
+// and a low maximum stays above it.
 std::uint32_t min_limit_of_byte(std::uint8_t b);
 std::uint32_t max_limit_of_byte(std::uint8_t b);
-
-// The button texts for limits read from the pedal: the minimum shows
-// limit × 100 div 1023 + 1 (at most 100) and the maximum
-// limit × 100 div 1023, each followed by "%".
-QString min_limit_text(std::uint32_t limit);
-QString max_limit_text(std::uint32_t limit);
 
 } // namespace brivo

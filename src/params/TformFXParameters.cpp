@@ -58,6 +58,8 @@ constexpr float kSeparatorPitch = 24.5f;
 
 const QString kReverseHint =
     QStringLiteral("toggle the Reverse function for the current parameter");
+const QString kNoReverseHint =
+    QStringLiteral("The pedal keeps a Reverse setting for the first 16 parameters only");
 const QString kMinHint = QStringLiteral("set min value for this parameter");
 const QString kMaxHint = QStringLiteral("set max value for this parameter");
 const QString kClearHint = QStringLiteral("clear min and max");
@@ -281,9 +283,10 @@ void TformFXParameters::createControls(bool editable) {
         auto* reverse = new QCheckBox(this);
         reverse->setObjectName(named("chkReverse", i));
         reverse->setGeometry(kReverseX, rowY(i), kReverseWidth, kControlHeight);
-        reverse->setToolTip(kReverseHint);
-        reverse->setAccessibleName(kReverseHint);
-        reverse->setEnabled(editable);
+        const bool reversible = i < kReverseFlagSlots;
+        reverse->setToolTip(reversible ? kReverseHint : kNoReverseHint);
+        reverse->setAccessibleName(reversible ? kReverseHint : kNoReverseHint);
+        reverse->setEnabled(editable && reversible);
         reverse->show();
         chkReverse_[i] = reverse;
     }
@@ -343,13 +346,19 @@ void TformFXParameters::closeEvent(QCloseEvent* event) {
 void TformFXParameters::EnableDisableControls(bool enable) {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         child->setEnabled(enable);
+    // Ticking these would reach nothing on the pedal.
+    for (int i = kReverseFlagSlots; i < kParamSlots; ++i)
+        if (chkReverse_[i] != nullptr)
+            chkReverse_[i]->setEnabled(false);
     const int P = std::min(static_cast<int>(params_.potCount), kParamSlots);
-    for (int i = 0; i < P; ++i) {
-        const bool assigned = params_.assignedFlags[i] == 1;
-        for (QPushButton* button : {btnMin_[i], btnMax_[i], btnClearMinMax_[i]})
-            if (button != nullptr)
-                button->setEnabled(assigned);
-    }
+    for (int i = 0; i < P; ++i)
+        setLimitButtonsEnabled(i, params_.assignedFlags[i] == 1);
+}
+
+void TformFXParameters::setLimitButtonsEnabled(int j, bool enable) {
+    for (QPushButton* button : {btnMin(j), btnMax(j), btnClearMinMax(j)})
+        if (button != nullptr)
+            button->setEnabled(enable);
 }
 
 int TformFXParameters::findParameter(QObject* sender, Kind kind) const {
@@ -399,6 +408,8 @@ std::array<bool, kParamSlots> TformFXParameters::reverseFlags() const {
 }
 
 void TformFXParameters::PotParameterChange(QObject* sender) {
+    if (quiet_)
+        return;
     const int i = findParameter(sender, Kind::Pot);
     if (i >= 0)
         emit potChanged(i);
@@ -411,6 +422,8 @@ void TformFXParameters::SwitchParameterClick(QObject* sender) {
 }
 
 void TformFXParameters::MultiSwitchOnChange(QObject* sender) {
+    if (quiet_)
+        return;
     const int i = findParameter(sender, Kind::MultiSwitch);
     if (i >= 0)
         emit multiSwitchChanged(i);
@@ -421,6 +434,16 @@ void TformFXParameters::boxAssignOnChange(QObject* sender) {
     if (c < 0)
         return;
     apply_assignment_choice(params_, c, boxAssign_[c]->currentIndex());
+    // Limits work on assigned pots only: the buttons follow the player's
+    // choice at once, not at the next status.
+    if (c < static_cast<int>(params_.potCount) && boxAssign_[c]->isEnabled()) {
+        const bool assigned = params_.assignedFlags[c] == 1;
+        setLimitButtonsEnabled(c, assigned);
+        if (!assigned) {
+            btnMin_[c]->setText(kNoLimitText);
+            btnMax_[c]->setText(kNoLimitText);
+        }
+    }
     emit assignChanged(c);
 }
 

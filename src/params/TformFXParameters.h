@@ -2,6 +2,7 @@
 
 #include "params/ParamState.h"
 
+#include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -67,6 +68,9 @@ class TformFXParameters : public QWidget {
     // enabled exactly when the pot is assigned.
     void EnableDisableControls(bool enable);
 
+    // The three limit buttons of pot j.
+    void setLimitButtonsEnabled(int j, bool enable);
+
     // The parameter whose control of `kind` is `sender`, by identity over
     // that kind's index range; -1 when none.
     int findParameter(QObject* sender, Kind kind) const;
@@ -76,6 +80,14 @@ class TformFXParameters : public QWidget {
 
     // The reverse boxes' states, parameter by parameter (false where none).
     std::array<bool, kParamSlots> reverseFlags() const;
+
+    // While the returned guard lives, the program's own changes to the
+    // controls (a status being applied) raise no pot or multi-switch events,
+    // so a read never writes to the pedal. Assignment boxes still keep the
+    // matrix in step.
+    [[nodiscard]] QScopedValueRollback<bool> quietChanges() {
+        return QScopedValueRollback<bool>(quiet_, true);
+    }
 
     // Whether controls exist (between a successful build and the close).
     bool isBuilt() const { return built_; }
@@ -137,6 +149,7 @@ class TformFXParameters : public QWidget {
     Dialogs& dialogs_;
     ResourceLoader loader_;
     bool built_ = false;
+    bool quiet_ = false;
 
     Slots<QLabel> lblName_{};
     Slots<QSlider> trkPot_{};

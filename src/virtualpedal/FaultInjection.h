@@ -9,6 +9,9 @@ namespace brivo {
 struct FaultInjection {
     // The processor still acts on every message but never answers.
     bool silent = false;
+    // The host may not open the bridge (no udev rule): it is seen but cannot
+    // be listed by name or opened.
+    bool accessDenied = false;
     // Answers leave in pieces of this many bytes (0: whole), `splitGapMs` apart.
     int splitChunkBytes = 0;
     int splitGapMs = 0;

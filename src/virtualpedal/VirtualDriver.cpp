@@ -10,9 +10,15 @@ VirtualDriver::VirtualDriver(Clock& clock) : clock_(clock) {}
 
 FT_STATUS VirtualDriver::listDevices(std::vector<ListedDevice>& devices) {
     devices.clear();
-    for (const auto& pedal : pedals_)
-        if (pedal->isPlugged())
+    inaccessible_.clear();
+    for (const auto& pedal : pedals_) {
+        if (!pedal->isPlugged())
+            continue;
+        if (pedal->faults().accessDenied)
+            inaccessible_.push_back("permission denied");
+        else
             devices.push_back({pedal->serialNumber(), pedal->description()});
+    }
     return FT_OK;
 }
 
@@ -20,6 +26,8 @@ FT_STATUS VirtualDriver::open(const std::string& serialNumber, std::unique_ptr<P
     for (const auto& pedal : pedals_) {
         if (!pedal->isPlugged() || pedal->serialNumber() != serialNumber)
             continue;
+        if (pedal->faults().accessDenied)
+            return FT_DEVICE_NOT_OPENED;
         std::uint64_t session = 0;
         if (const FT_STATUS status = pedal->beginSession(session); status != FT_OK)
             return status;

@@ -21,6 +21,7 @@ class VirtualDriver final : public Driver {
     std::string name() const override { return kName; }
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
     FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
+    std::vector<std::string> inaccessibleDevices() const override { return inaccessible_; }
 
     std::shared_ptr<VirtualPedal>
     addPedal(std::string serial = VirtualPedal::kDefaultSerial,
@@ -34,6 +35,7 @@ class VirtualDriver final : public Driver {
   private:
     Clock& clock_;
     std::vector<std::shared_ptr<VirtualPedal>> pedals_;
+    std::vector<std::string> inaccessible_;
 };
 
 } // namespace brivo

@@ -61,6 +61,7 @@ class VirtualPedal {
 
     // Faults.
     void setSilent(bool silent) { faults_.silent = silent; }
+    void setAccessDenied(bool denied) { faults_.accessDenied = denied; }
     // Every call on an open handle fails with FT_IO_ERROR from now on, and the
     // bridge leaves the listing; bytes in flight are lost.
     void unplug();

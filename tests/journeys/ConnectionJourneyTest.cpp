@@ -230,23 +230,30 @@ TEST(Connect, DisconnectAndConnectAgainAsTheLabelsShowIt) {
     EXPECT_TRUE(editor.dialogs.messages.isEmpty());
 }
 
-TEST(Connect, WithNothingListedReportsTheFailuresAndStillUnlocksTheButtons) {
+// A failed open leaves nothing to talk to: the window stays disconnected, so
+// the user is never stuck with commands that can only fail.
+TEST(Connect, AFailedOpenReportsItAndLeavesTheWindowDisconnected) {
     EditorHarness editor;
     editor.start();
+    // Plugged in after start, then Connect without Scan: no serial number known.
+    editor.plugPedal("DVIRT001");
     editor.trigger(editor.main().menuConnect);
     EXPECT_EQ(editor.dialogs.messages,
-              (QStringList{"Open_USB_Device_By_Serial_Number - Device not found...",
-                           "FT_SetBaudRate - Invalid handle...",
-                           "FT_SetDataCharacteristics - Invalid handle..."}));
+              QStringList{"Open_USB_Device_By_Serial_Number - Device not found..."});
     EXPECT_EQ(editor.main().lblDeviceName->text(), "Device Name: ");
-    EXPECT_TRUE(editor.main().btnUpload->isEnabled());
-    EXPECT_TRUE(editor.main().btnOpenEffect->isEnabled());
-    EXPECT_TRUE(editor.main().menuDisconnect->isEnabled());
-    const QStringList lines = editor.consoleLines();
-    EXPECT_EQ(lines.at(0), "serial number: ");
-    EXPECT_EQ(lines.at(1), "FT_HANDLE: 0x00000000");
-    // The dump still runs: 128 lines of whatever the failed reads left.
-    EXPECT_EQ(lines.size(), 3 + 128);
+    expectDisconnected(editor.main());
+    EXPECT_FALSE(editor.main().menuUploadFile->isEnabled());
+    EXPECT_EQ(editor.consoleLines(),
+              (QStringList{"serial number: ", "not connected: the device could not be opened"}));
+
+    // Scan and Connect still work.
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuScan);
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{"Brivo found, click Connect"});
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo connected");
+    expectConnected(editor.main());
+    EXPECT_TRUE(editor.driver->pedal("DVIRT001")->isOpen());
 }
 
 TEST(Connect, AnEepromWithoutTheMarkGivesOnlyTheDump) {
@@ -260,13 +267,24 @@ TEST(Connect, AnEepromWithoutTheMarkGivesOnlyTheDump) {
     EXPECT_EQ(editor.consoleLines().size(), 3 + 128);
 }
 
-TEST(Disconnect, FailingCloseKeepsTheConnectedState) {
+// The driver forgets a handle whatever its close answers: after a failed
+// close the window goes back to the disconnected state, Scan and Connect work.
+TEST(Disconnect, AFailingCloseIsReportedAndStillLeavesTheWindowDisconnected) {
     EditorHarness editor;
+    editor.plugPedal("DVIRT001");
     editor.start();
-    editor.trigger(editor.main().menuConnect);
-    editor.dialogs.messages.clear();
+    editor.connect();
+    // The handle is gone behind the window's back.
+    editor.editor().device.CloseFTDevice();
     editor.trigger(editor.main().menuDisconnect);
     EXPECT_EQ(editor.dialogs.messages, QStringList{"FT_Close - Invalid handle..."});
+    expectDisconnected(editor.main());
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo ");
+
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuConnect);
+    EXPECT_TRUE(editor.dialogs.messages.isEmpty())
+        << editor.dialogs.messages.join('|').toStdString();
     expectConnected(editor.main());
 }
 
@@ -287,6 +305,28 @@ TEST(Help, DiagnosticConsoleShowsTheTrace) {
     editor.trigger(editor.main().menuDiagnosticConsole);
     EXPECT_TRUE(editor.console().isVisible());
     EXPECT_EQ(editor.consoleLines().first(), "FT device count: 1");
+}
+
+// A bridge the user may not open (Linux without the udev rule) is not "No
+// device found": the listing says what is wrong, in the box and the console.
+TEST(Scan, ABridgeThatCannotBeOpenedSaysWhy) {
+    EditorHarness editor;
+    editor.plugPedal("DVIRT001")->setAccessDenied(true);
+    editor.start();
+    editor.trigger(editor.main().menuScan);
+    const QString why = QStringLiteral("A pedal was found but cannot be opened: permission denied. "
+                                       "See the README on access to USB devices.");
+    EXPECT_EQ(editor.dialogs.messages, QStringList{why});
+    EXPECT_EQ(editor.consoleLines(), (QStringList{"FT device count: 0", why}));
+    EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo (no access)");
+    expectDisconnected(editor.main());
+
+    // Beside a readable pedal, both are told.
+    editor.plugPedal("DVIRT002");
+    editor.dialogs.messages.clear();
+    editor.trigger(editor.main().menuScan);
+    EXPECT_EQ(editor.dialogs.messages, (QStringList{why, "Brivo found, click Connect"}));
+    EXPECT_EQ(editor.editor().link.deviceSerialNumber, "DVIRT002");
 }
 
 } // namespace

@@ -149,24 +149,27 @@ TEST_F(EdgeCaseJourney, AnImpulseResponseIsNotSentOnceAnotherCategoryIsChosen) {
     EXPECT_EQ(pedal->runningEffectNumber(), 46);
 }
 
-TEST_F(EdgeCaseJourney, InLiveModeASwitchClickSendsNothingAndKeepsItsText) {
+// Pots and switches are muted only while a live loop really runs: live mode
+// switched on with no loop must not make them silently send nothing.
+TEST_F(EdgeCaseJourney, LiveModeWithoutALoopLeavesSwitchesAndPotsSpeaking) {
     uploadOpenAndRequest("Gain", "Fuzz+Octave");
     ASSERT_EQ(fx().lblSwitchState(4)->text(), "OFF");
     // Live on without a loop running: the menu item only sets the mode.
     h.trigger(main().menuLiveEnable);
     ASSERT_TRUE(editor().flags.liveRequest);
     clearConsole();
+    const auto& addresses = editor().params.paramAddresses;
     const std::size_t from = mark();
 
     h.click(fx().swtSwitch(4));
+    fx().trkPot(1)->setValue(512);
 
-    EXPECT_EQ(fx().lblSwitchState(4)->text(), "OFF");
-    EXPECT_EQ(mark(), from);
+    EXPECT_EQ(fx().lblSwitchState(4)->text(), "ON");
     settle();
-    EXPECT_EQ(writesSince(from), QStringList{});
-    EXPECT_EQ(pedal->parameterValue(4), 0);
-    EXPECT_TRUE(h.consoleLines().filter("data sent switch").isEmpty())
-        << h.consoleLines().join('|').toStdString();
+    EXPECT_EQ(writesSince(from),
+              (QStringList{"01" + addresses[4] + "007FE000", "01" + addresses[1] + "00400000"}));
+    EXPECT_EQ(pedal->parameterValue(4), 1023);
+    EXPECT_EQ(pedal->parameterValue(1), 512);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
 }
 

@@ -16,6 +16,7 @@ namespace brivo::test {
 namespace {
 
 const QString kLimitOrder = QStringLiteral("Cannot set a MIN value higher than a MAX value");
+const QString kMaxBelowMin = QStringLiteral("Cannot set a MAX value lower than a MIN value");
 
 TEST_F(EffectCommandsJourney, UploadSendsTheProgramInOneWriteAndShowsThePedalsAnswer) {
     h.clickCategory("Gain");
@@ -109,8 +110,8 @@ TEST_F(EffectCommandsJourney, OpenFXShowsTheRunningEffectLockedAndSelectsIt) {
     EXPECT_EQ(main().lstEffects->currentItem()->text(), "Noise Gate");
     EXPECT_EQ(editor().running.runningEffectName, "Noise Gate");
     EXPECT_EQ(editor().catalogue.currentEffectName, "Noise Gate");
-    // The category last clicked stays the one uploads follow.
-    EXPECT_EQ(editor().catalogue.currentCategory, "Gain");
+    // The category shown is the current one: uploads follow the effect's own.
+    EXPECT_EQ(editor().catalogue.currentCategory, "Dynamic");
 }
 
 TEST_F(EffectCommandsJourney, OpenFXFindsEveryEffectInItsCategory) {
@@ -156,7 +157,7 @@ TEST_F(EffectCommandsJourney, OpenFXFindsEveryEffectInItsCategory) {
         ASSERT_NE(main().lstEffects->currentItem(), nullptr);
         EXPECT_EQ(main().lstEffects->currentItem()->text(), c.effect);
         EXPECT_EQ(editor().running.runningEffectNumber, c.number);
-        EXPECT_EQ(editor().catalogue.currentCategory, "Synthesis");
+        EXPECT_EQ(editor().catalogue.currentCategory, QString::fromLatin1(c.category));
     }
 }
 
@@ -216,7 +217,8 @@ TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedal
     for (int c = 0; c < 7; ++c)
         EXPECT_EQ(fx().chkReverse(c)->isChecked(), c == 1) << c;
     EXPECT_EQ(fx().btnMin(0)->text(), "51%");
-    EXPECT_EQ(fx().btnMax(0)->text(), "75%");
+    // 768 reads back as it would show when set there.
+    EXPECT_EQ(fx().btnMax(0)->text(), "76%");
     EXPECT_TRUE(fx().btnMin(0)->isEnabled());
     EXPECT_TRUE(fx().btnMax(0)->isEnabled());
     EXPECT_TRUE(fx().btnClearMinMax(0)->isEnabled());
@@ -241,7 +243,9 @@ TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedal
     EXPECT_TRUE(main().btnStoreSettingsOnPedal->isEnabled());
     EXPECT_FALSE(editor().exchange.exchangeInProgress());
 
-    // Pots that moved send their position back; the pedal keeps its values.
+    // A read never writes: the request is all the pedal received.
+    settle();
+    EXPECT_EQ(writesSince(from), QStringList{"0207"});
     EXPECT_EQ(pedal->parameterValue(0), 700);
     EXPECT_EQ(pedal->parameterValue(6), 768);
 }
@@ -299,7 +303,7 @@ TEST_F(EffectCommandsJourney, LimitsGoToThePedalAndShowOnTheButtons) {
     fx().trkPot(3)->setValue(300);
     from = mark();
     h.click(fx().btnMax(3));
-    EXPECT_EQ(h.dialogs.messages, QStringList{kLimitOrder});
+    EXPECT_EQ(h.dialogs.messages, QStringList{kMaxBelowMin});
     EXPECT_TRUE(writesSince(from).isEmpty());
     EXPECT_EQ(fx().btnMax(3)->text(), "100%");
     EXPECT_EQ(pedal->maxLimit(3), 1023);
@@ -313,7 +317,7 @@ TEST_F(EffectCommandsJourney, LimitsGoToThePedalAndShowOnTheButtons) {
     fx().trkPot(3)->setValue(513);
     from = mark();
     h.click(fx().btnMin(3));
-    EXPECT_EQ(h.dialogs.messages, (QStringList{kLimitOrder, kLimitOrder}));
+    EXPECT_EQ(h.dialogs.messages, (QStringList{kMaxBelowMin, kLimitOrder}));
     EXPECT_TRUE(writesSince(from).isEmpty());
     EXPECT_EQ(pedal->minLimit(3), 512);
 

@@ -4,6 +4,7 @@
 #include "app/Editor.h"
 #include "params/ToggleSwitch.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -25,6 +26,7 @@ class LiveRequestJourney : public EffectCommandsJourney {
     // editor processes events inside its waits, until `step` answers true.
     void duringTheLoop(std::size_t from, std::function<bool(int)> step) {
         hook.setInterval(0);
+        hook.disconnect();
         QObject::connect(&hook, &QTimer::timeout, [this, from, step] {
             if (step(statusRequestsSince(from)))
                 hook.stop();
@@ -37,7 +39,6 @@ class LiveRequestJourney : public EffectCommandsJourney {
 
 TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     uploadOpenAndRequest("Gain", "Fuzz+Octave");
-    const auto& addresses = editor().params.paramAddresses;
     fx().boxAssign(0)->setCurrentIndex(0); // controller "I" drives pot 0
     h.click(main().btnAssign);
     // Ticked in the window only: live statuses leave reverse boxes alone.
@@ -89,13 +90,14 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     EXPECT_FALSE(fx().chkReverse(1)->isChecked());
     EXPECT_EQ(fx().boxAssign(0)->currentText(), "I");
 
-    // Only the multi-switch spoke: its new selection went back to the pedal.
+    // Watching never writes: no value went back to the pedal.
     QStringList parameterMessages = writesSince(from).filter(QRegularExpression("^01"));
-    EXPECT_EQ(parameterMessages, QStringList{"01" + addresses[6] + "00400000"});
+    EXPECT_EQ(parameterMessages, QStringList{});
+    EXPECT_EQ(pedal->parameterValue(6), 512);
     const QStringList lines = h.consoleLines();
     EXPECT_TRUE(lines.filter("data sent pot").isEmpty());
     EXPECT_TRUE(lines.filter("data sent switch").isEmpty());
-    EXPECT_EQ(lines.filter("data sent multiswitch").size(), 1);
+    EXPECT_TRUE(lines.filter("data sent multiswitch").isEmpty());
     EXPECT_EQ(lines.filter("num of bytes received: 316").size(), 3);
 
     EXPECT_TRUE(main().btnRequest->isEnabled());
@@ -119,8 +121,12 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
     ASSERT_FALSE(h.dialogs.messages.isEmpty());
     EXPECT_TRUE(h.dialogs.messages.first().startsWith("FT_GetQueueStatus - "))
         << h.dialogs.messages.join('|').toStdString();
-    // The player's choice stays; Request can be clicked again once replugged.
-    EXPECT_TRUE(editor().flags.liveRequest);
+    // Ended on its own, the loop unticks the box: the window no longer
+    // follows the pedal and the pots speak again. Request stays at hand.
+    EXPECT_FALSE(editor().flags.liveRequest);
+    EXPECT_FALSE(editor().flags.liveLoopRunning);
+    EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_TRUE(main().chkLiveRequest->isEnabled());
     EXPECT_TRUE(main().btnRequest->isEnabled());
     EXPECT_FALSE(editor().exchange.exchangeInProgress());
 }
@@ -140,6 +146,69 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheMainWindowCloses) {
 
     EXPECT_EQ(statusRequestsSince(from), 2);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
+}
+
+// The box is offered only while Request is (or a loop runs), so it can never
+// be ticked with nothing to watch.
+TEST_F(LiveRequestJourney, TheBoxIsOfferedOnlyWhileRequestIs) {
+    EXPECT_FALSE(main().chkLiveRequest->isEnabled());
+    uploadAndOpen("Gain", "Clean Boost");
+    EXPECT_TRUE(main().btnRequest->isEnabled());
+    EXPECT_TRUE(main().chkLiveRequest->isEnabled());
+    // Another effect is not what the pedal runs: no Request, no Live Request.
+    h.clickEffect("Overdrive");
+    EXPECT_FALSE(main().btnRequest->isEnabled());
+    EXPECT_FALSE(main().chkLiveRequest->isEnabled());
+    h.click(main().chkLiveRequest);
+    EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_FALSE(editor().flags.liveRequest);
+    h.clickEffect("Clean Boost");
+    EXPECT_TRUE(main().chkLiveRequest->isEnabled());
+    h.trigger(main().menuDisconnect);
+    EXPECT_FALSE(main().chkLiveRequest->isEnabled());
+}
+
+// Upload and Open FX during a loop end it first and then go on: the player
+// asked for them, and "try again in a moment" would never come true.
+TEST_F(LiveRequestJourney, UploadOrOpenFXDuringTheLoopEndItAndGoOn) {
+    uploadOpenAndRequest("Gain", "Clean Boost");
+    for (QPushButton* command : {main().btnUpload, main().btnOpenEffect}) {
+        SCOPED_TRACE(command->objectName().toStdString());
+        h.dialogs.questions.clear();
+        const std::size_t from = mark();
+        bool offeredWhileLive = true;
+        duringTheLoop(from, [&](int requests) {
+            if (requests < 2)
+                return false;
+            offeredWhileLive =
+                main().chkLiveRequest->isEnabled() && !main().menuUploadFile->isEnabled();
+            h.click(command);
+            return true;
+        });
+
+        h.click(main().chkLiveRequest);
+
+        EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
+        EXPECT_TRUE(offeredWhileLive);
+        EXPECT_EQ(statusRequestsSince(from), 2);
+        EXPECT_FALSE(main().chkLiveRequest->isChecked());
+        EXPECT_FALSE(editor().flags.liveLoopRunning);
+        EXPECT_FALSE(editor().exchange.exchangeInProgress());
+        const QStringList writes = writesSince(from);
+        ASSERT_FALSE(writes.isEmpty());
+        if (command == main().btnUpload) {
+            EXPECT_EQ(h.dialogs.questions, QStringList{"Upload the selected effect?"});
+            EXPECT_EQ(pedal->lastUpload(), programOf("CLEAN_BOOST"));
+            EXPECT_TRUE(main().lblStatus->text().startsWith("Upload Completed"));
+        } else {
+            EXPECT_EQ(writes.last(), "0500");
+            EXPECT_EQ(fx().windowTitle(),
+                      "Clean Boost v" + QString::number(pedal->runningEffectVersion()));
+        }
+        EXPECT_TRUE(main().menuUploadFile->isEnabled());
+        // Open FX leaves the window locked until a Request; ready for the next round.
+        h.click(main().btnRequest);
+    }
 }
 
 } // namespace

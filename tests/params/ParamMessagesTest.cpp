@@ -55,7 +55,9 @@ TEST(ParamMessages, LimitMessageCarriesKindPotIndexAndValue) {
 
 TEST(ParamMessages, LimitButtonPercentage) {
     const std::pair<std::int32_t, int> cases[] = {
-        {0, 1}, {10, 1}, {11, 2}, {512, 51}, {700, 69}, {1013, 99}, {1014, 100}, {1023, 100},
+        {0, 1},     {10, 1},     {11, 2},     {512, 51},   {700, 69},
+        {1013, 99}, {1014, 100}, {1023, 100}, {1024, 100}, // a maximum read back from the top limit
+                                                           // byte
     };
     for (const auto& [value, percent] : cases)
         EXPECT_EQ(limit_button_percent(value), percent) << value;

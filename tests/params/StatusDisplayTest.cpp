@@ -43,7 +43,7 @@ class StatusDisplay : public FXParametersFixture {
     QStringList events;
 };
 
-TEST_F(StatusDisplay, ValuesMoveControlsAndRaiseTheirChangeEvents) {
+TEST_F(StatusDisplay, ValuesMoveControlsWithoutRaisingParameterEvents) {
     form->swtSwitch(5)->setChecked(true);
     StatusBytes s(7);
     s.value(0, 0x007FE000); // 1023
@@ -64,8 +64,12 @@ TEST_F(StatusDisplay, ValuesMoveControlsAndRaiseTheirChangeEvents) {
     EXPECT_TRUE(form->swtSwitch(5)->isChecked());
     EXPECT_EQ(form->lblSwitchState(5)->text(), "Hard");
     EXPECT_EQ(form->cmbMultiSwitch(6)->currentIndex(), 3);
-    // Only controls whose position changed report it; switches raise no click.
-    EXPECT_EQ(events, QStringList({"pot 0", "pot 2", "multi 6"}));
+    // A read never writes: the window's own moves raise no parameter event.
+    EXPECT_TRUE(events.isEmpty()) << events.join('|').toStdString();
+    // The player's moves afterwards do.
+    form->trkPot(2)->setValue(600);
+    form->cmbMultiSwitch(6)->setCurrentIndex(0);
+    EXPECT_EQ(events, QStringList({"pot 2", "multi 6"}));
 }
 
 TEST_F(StatusDisplay, AssignmentsSelectBoxesAndKeepWhatThePedalDoesNotAssign) {
@@ -125,8 +129,9 @@ TEST_F(StatusDisplay, LimitsShowForAssignedPotsOnly) {
     apply_status_limits(*form, params, s.bytes);
 
     const std::tuple<int, const char*, std::uint32_t, const char*, std::uint32_t> expected[] = {
-        {0, "1%", 8, "100%", 1023},
-        {2, "51%", 512, "50%", 512},
+        {0, "1%", 0, "100%", 1023},
+        // Read back as when set: the same limit shows the same percentage.
+        {2, "51%", 512, "51%", 512},
         {3, "100%", 1024, "100%", 1024},
     };
     for (const auto& [j, minText, min, maxText, max] : expected) {

@@ -1,5 +1,6 @@
 #include "params/StatusRecord.h"
 #include "base/EditorError.h"
+#include "params/ParamMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -51,16 +52,23 @@ TEST(StatusRecord, LimitBytesAndTheirButtonTexts) {
         const char* maxText;
     };
     const Case cases[] = {
-        {0, 8, "1%", 1023, "100%"},
-        {63, 512, "51%", 512, "50%"},
+        // A zero byte is the end of the range: a minimum set at 0 reads back
+        // as 0, so a low maximum is not refused afterwards.
+        {0, 0, "1%", 1023, "100%"},
+        // One formula for both buttons, read back as when set: 512 is 51%.
+        {63, 512, "51%", 512, "51%"},
         {127, 1024, "100%", 1024, "100%"},
-        {1, 16, "2%", 16, "1%"},
+        {1, 16, "2%", 16, "2%"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(min_limit_of_byte(c.b), c.min) << int(c.b);
         EXPECT_EQ(max_limit_of_byte(c.b), c.max) << int(c.b);
-        EXPECT_EQ(min_limit_text(c.min), QString::fromLatin1(c.minText)) << int(c.b);
-        EXPECT_EQ(max_limit_text(c.max), QString::fromLatin1(c.maxText)) << int(c.b);
+        EXPECT_EQ(limit_button_text(static_cast<std::int32_t>(c.min)),
+                  QString::fromLatin1(c.minText))
+            << int(c.b);
+        EXPECT_EQ(limit_button_text(static_cast<std::int32_t>(c.max)),
+                  QString::fromLatin1(c.maxText))
+            << int(c.b);
     }
 }
 

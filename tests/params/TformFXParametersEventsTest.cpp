@@ -77,13 +77,17 @@ TEST_F(Events, FindParameterComparesIdentityWithinEachKindsRange) {
         EXPECT_EQ(form->findParameter(sender, kind), index) << index;
 }
 
-TEST_F(Events, AssignmentBoxRewritesTheColumnAndLeavesLimitButtonsAlone) {
+TEST_F(Events, AssignmentBoxRewritesTheColumnAndTheLimitButtonsFollowAtOnce) {
     params.assignMatrix[4][3] = 1;
     form->boxAssign(3)->setCurrentIndex(2); // "II"
     EXPECT_EQ(params.assignMatrix[2][3], 1u);
     EXPECT_EQ(params.assignMatrix[4][3], 0u);
     EXPECT_EQ(params.assignedFlags[3], 1);
-    EXPECT_FALSE(form->btnMin(3)->isEnabled());
+    // A newly assigned pot gets working limit buttons.
+    EXPECT_TRUE(form->btnMin(3)->isEnabled());
+    EXPECT_TRUE(form->btnMax(3)->isEnabled());
+    EXPECT_TRUE(form->btnClearMinMax(3)->isEnabled());
+    form->btnMax(3)->setText("80%");
 
     form->boxAssign(3)->setCurrentIndex(-1); // nothing: column cleared, flag kept
     EXPECT_EQ(params.assignMatrix[2][3], 0u);
@@ -95,7 +99,18 @@ TEST_F(Events, AssignmentBoxRewritesTheColumnAndLeavesLimitButtonsAlone) {
     for (int r = 0; r < kControllerCount; ++r)
         EXPECT_EQ(params.assignMatrix[r][3], 0u) << r;
     EXPECT_EQ(params.assignedFlags[3], 0);
+    // A pot set to "NA" loses them.
+    EXPECT_FALSE(form->btnMin(3)->isEnabled());
+    EXPECT_FALSE(form->btnMax(3)->isEnabled());
+    EXPECT_FALSE(form->btnClearMinMax(3)->isEnabled());
+    EXPECT_EQ(form->btnMax(3)->text(), "-");
     EXPECT_EQ(events, QStringList({"assign 3", "assign 3", "assign 3", "assign 3"}));
+
+    // A locked window's boxes change only by the program: the buttons stay
+    // as the next status or EnableDisableControls leaves them.
+    form->EnableDisableControls(false);
+    form->boxAssign(3)->setCurrentIndex(1);
+    EXPECT_FALSE(form->btnMin(3)->isEnabled());
 }
 
 TEST_F(Events, EnableDisableControlsLetsLimitButtonsFollowTheAssignment) {
@@ -160,6 +175,25 @@ TEST(ToggleSwitch, ClicksOnlyWhenTheUserClicks) {
     toggle.setChecked(false);
     const QImage off = toggle.grab().toImage();
     EXPECT_NE(on, off);
+}
+
+// The assignment table carries reverse flags for parameters 0 to 15 only:
+// the boxes of 16 to 23 would reach nothing on the pedal, so they stay
+// locked, with a hint saying why, whatever unlocks the window.
+TEST_F(FXParametersFixture, ReverseBoxesBeyondTheSixteenthStayLockedWithAHint) {
+    addEffect("Wide", counted_descriptor(10, 12, 2));
+    ASSERT_TRUE(showEffect("Wide", true));
+    ASSERT_EQ(params.paramCount, 24u);
+    for (const bool enable : {true, false, true}) {
+        form->EnableDisableControls(enable);
+        for (int i = 0; i < 24; ++i) {
+            QCheckBox* reverse = form->chkReverse(i);
+            ASSERT_NE(reverse, nullptr) << i;
+            EXPECT_EQ(reverse->isEnabled(), enable && i < 16) << i;
+            EXPECT_EQ(reverse->toolTip().contains("first 16 parameters only"), i >= 16) << i;
+            EXPECT_EQ(reverse->geometry(), QRect(360, 25 * i + 10, 20, 20)) << i;
+        }
+    }
 }
 
 } // namespace

@@ -16,10 +16,14 @@ void D2xx::addDriver(std::unique_ptr<Driver> driver) {
 
 FT_STATUS D2xx::listAll(std::vector<ListedDevice>& devices) {
     devices.clear();
+    inaccessible_.clear();
     for (auto& driver : drivers_) {
         std::vector<ListedDevice> found;
+        const FT_STATUS status = driver->listDevices(found);
+        const std::vector<std::string> blocked = driver->inaccessibleDevices();
+        inaccessible_.insert(inaccessible_.end(), blocked.begin(), blocked.end());
         // A driver that cannot list (no USB access, say) hides only its own devices.
-        if (driver->listDevices(found) != FT_OK)
+        if (status != FT_OK)
             continue;
         devices.insert(devices.end(), found.begin(), found.end());
     }

@@ -32,12 +32,17 @@ class D2xx {
     // handle is not open): the caller polls instead.
     bool waitForReceive(FT_HANDLE handle, int timeoutMs);
 
+    // Bridges the last listing saw but could not list, with the reason for
+    // each: the listing itself counts only the devices it can name.
+    const std::vector<std::string>& inaccessibleDevices() const { return inaccessible_; }
+
   private:
     FT_STATUS listAll(std::vector<ListedDevice>& devices);
     Port* portOf(FT_HANDLE handle);
 
     std::vector<std::unique_ptr<Driver>> drivers_;
     std::map<FT_HANDLE, std::unique_ptr<Port>> open_;
+    std::vector<std::string> inaccessible_;
     std::uintptr_t nextHandle_ = 0x00A10000;
 };
 

@@ -47,6 +47,9 @@ class Driver {
     virtual ~Driver() = default;
     virtual std::string name() const = 0;
     virtual FT_STATUS listDevices(std::vector<ListedDevice>& devices) = 0;
+    // The bridges the last listing saw but could not open or read, each by
+    // the reason in a few words ("permission denied").
+    virtual std::vector<std::string> inaccessibleDevices() const { return {}; }
     // Opens the device with exactly this serial number; FT_DEVICE_NOT_FOUND
     // when this driver has none.
     virtual FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) = 0;

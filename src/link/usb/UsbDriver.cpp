@@ -40,10 +40,14 @@ struct FoundDevice {
     ListedDevice listed;
 };
 
+// libftdi's answer when the device itself cannot be opened to read its
+// strings: on Linux almost always a missing udev rule.
+constexpr int kGetStringsOpenFailed = -4;
+
 // Lists the bridges whose strings can be read. `unreadable` counts the others
-// (usually a missing udev rule).
+// (usually a missing udev rule), `reasons` says why for each.
 FT_STATUS findBridges(ftdi_context* context, DeviceList& list, std::vector<FoundDevice>& found,
-                      int& unreadable) {
+                      int& unreadable, std::vector<std::string>* reasons = nullptr) {
     ftdi_device_list* raw = nullptr;
     const int count = ftdi_usb_find_all(context, &raw, kFtdiVendorId, kFt230xProductId);
     list.reset(raw);
@@ -53,9 +57,15 @@ FT_STATUS findBridges(ftdi_context* context, DeviceList& list, std::vector<Found
     for (ftdi_device_list* entry = raw; entry != nullptr; entry = entry->next) {
         std::array<char, kStringBytes> description{};
         std::array<char, kStringBytes> serial{};
-        if (ftdi_usb_get_strings2(context, entry->dev, nullptr, 0, description.data(), kStringBytes,
-                                  serial.data(), kStringBytes) < 0) {
+        const int result =
+            ftdi_usb_get_strings2(context, entry->dev, nullptr, 0, description.data(), kStringBytes,
+                                  serial.data(), kStringBytes);
+        if (result < 0) {
             ++unreadable;
+            if (reasons != nullptr)
+                reasons->push_back(result == kGetStringsOpenFailed
+                                       ? "permission denied"
+                                       : "its USB strings cannot be read");
             continue;
         }
         found.push_back({entry->dev, {serial.data(), description.data()}});
@@ -185,13 +195,15 @@ class UsbPort final : public Port {
 
 FT_STATUS UsbDriver::listDevices(std::vector<ListedDevice>& devices) {
     devices.clear();
+    inaccessible_.clear();
     Context context(ftdi_new());
     if (!context)
         return FT_OTHER_ERROR; // libusb could not start: no USB here
     DeviceList list;
     std::vector<FoundDevice> found;
     int unreadable = 0;
-    if (const FT_STATUS status = findBridges(context.get(), list, found, unreadable);
+    if (const FT_STATUS status =
+            findBridges(context.get(), list, found, unreadable, &inaccessible_);
         status != FT_OK)
         return status;
     warnUnreadableOnce(unreadable);

@@ -14,6 +14,10 @@ class UsbDriver final : public Driver {
     // can be read for lack of permission): the listing then skips this driver.
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
     FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
+    std::vector<std::string> inaccessibleDevices() const override { return inaccessible_; }
+
+  private:
+    std::vector<std::string> inaccessible_;
 };
 
 } // namespace brivo
