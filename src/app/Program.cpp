@@ -15,7 +15,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
     formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
-    formPrint_ = std::make_unique<TformPrint>();
+    formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());
     formFXParameters_ =
         std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);

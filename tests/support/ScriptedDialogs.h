@@ -29,11 +29,21 @@ class ScriptedDialogs final : public Dialogs {
         return file;
     }
 
+    QString saveFileName(const QString& filter) override {
+        fileFilters.append(filter);
+        if (saveFiles.empty())
+            return {};
+        QString file = saveFiles.front();
+        saveFiles.pop_front();
+        return file;
+    }
+
     QStringList messages;
     QStringList questions;
     QStringList fileFilters;
     std::deque<bool> answers;
     std::deque<QString> files;
+    std::deque<QString> saveFiles;
 };
 
 } // namespace brivo::test
