@@ -11,6 +11,8 @@ namespace {
 const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 // More digits than this cannot be a byte, and must not overflow the sum.
 constexpr int kMaxNumberChars = 6;
+// A refused line is shown in the console up to this long.
+constexpr int kFaultLineShownBytes = 64;
 
 // A whole line as a decimal number with an optional minus sign, or nothing.
 std::optional<int> decimal_line(const QByteArray& line) {
@@ -47,7 +49,7 @@ StatusParse parse_status_record(const QByteArray& reply, std::size_t expectedLin
                                  const QByteArray& line) {
         parse.bytes.clear();
         parse.fault = QStringLiteral("line %1 %2").arg(lineNumber).arg(why);
-        parse.faultLine = line;
+        parse.faultLine = line.left(kFaultLineShownBytes);
         return parse;
     };
     qsizetype start = 0;

@@ -25,7 +25,8 @@ struct StatusParse {
     std::vector<std::uint8_t> bytes;
     // Empty when the record is whole; otherwise "line N ..." for the user.
     QString fault;
-    // The offending line as received, for the console; empty when whole.
+    // The offending line as received (its first 64 bytes), for the console;
+    // empty when whole.
     QByteArray faultLine;
 
     bool ok() const { return fault.isEmpty(); }

@@ -69,6 +69,8 @@ TEST(StatusReply, AnythingElseIsRefusedNamingTheLine) {
         {"above a byte", "1\r\n300\r\n4\r\n", "line 2 holds 300, outside 0 to 255", "300\r\n"},
         {"four digits", "1023\r\n1\r\n4\r\n", "line 1 holds 1023, outside 0 to 255", "1023\r\n"},
         {"negative", "1\r\n2\r\n-1\r\n", "line 3 holds -1, outside 0 to 255", "-1\r\n"},
+        {"a long line is shown cut", QByteArray(100, '7') + "\r\n1\r\n2\r\n",
+         "line 1 is not a decimal number", QByteArray(64, '7')},
         {"far too many digits", "99999999999999999999\r\n1\r\n2\r\n",
          "line 1 is not a decimal number", "99999999999999999999\r\n"},
     };
