@@ -57,12 +57,14 @@ void TformMain::btnUploadClick() {
 
     if (!waitForUploadAnswer(count))
         return;
-    readUploadAnswer([this](const QByteArray& answer) {
+    const bool answered = readUploadAnswer([this](const QByteArray& answer) {
         const QString text = upload_answer_text(answer);
         editor_.log.log_line(QStringLiteral("received: ") + text);
         lblStatus->setText(strip_control_characters(text));
     });
-    editor_.params.reset_min_max_array();
+    // A link that failed mid-answer (reported once) leaves the limits alone.
+    if (answered)
+        editor_.params.reset_min_max_array();
 }
 
 bool TformMain::waitForUploadAnswer(int byteCount) {
@@ -134,14 +136,14 @@ void TformMain::btnUploadFileClick() {
     });
 }
 
-void TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
+bool TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
     // The answer may come in pieces: read until all of it is here or the
     // link has gone quiet.
     QByteArray answer;
     const auto whole = [](const QByteArray& bytes) { return bytes.size() >= kUploadAnswerBytes; };
-    editor_.exchange.collectReply(answer, whole,
-                                  linkTimeoutMs(kUploadAnswerBytes, kReplyAllowanceMs),
-                                  kPollIntervalMs, onRead);
+    return editor_.exchange.collectReply(answer, whole,
+                                         linkTimeoutMs(kUploadAnswerBytes, kReplyAllowanceMs),
+                                         kPollIntervalMs, onRead);
 }
 
 } // namespace brivo

@@ -183,6 +183,29 @@ TEST_F(CheckedReplies, UnplugDuringTheIdentityAnswerGivesOneReport) {
     EXPECT_FALSE(editor().exchange.exchangeInProgress());
 }
 
+TEST_F(CheckedReplies, UnplugDuringTheUploadAnswerGivesOneReportAndKeepsTheLimits) {
+    editor().params.minLimits[0] = 100;
+    pedal->setSplitReplies(6, 30);
+    QTimer hook;
+    hook.setInterval(0);
+    QObject::connect(&hook, &QTimer::timeout, [&] {
+        // Unplugged once the first piece of the answer is shown.
+        if (main().lblStatus->text().startsWith("Upload ") && pedal->isPlugged())
+            pedal->unplug();
+    });
+    hook.start();
+
+    h.click(main().btnUpload);
+
+    ASSERT_EQ(h.dialogs.messages.size(), 1) << messages().toStdString();
+    EXPECT_TRUE(h.dialogs.messages[0].startsWith("FT_")) << messages().toStdString();
+    // What came before the unplug shows; the answer never completed.
+    EXPECT_TRUE(main().lblStatus->text().startsWith("Upload "));
+    EXPECT_NE(main().lblStatus->text(), "Upload Completed");
+    EXPECT_EQ(editor().params.minLimits[0], 100u);
+    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+}
+
 using RawProgramFile = RawUpload;
 
 TEST_F(RawProgramFile, FileTooLargeOrWithAWrongLengthFieldIsRefusedUnsent) {
