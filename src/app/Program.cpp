@@ -24,7 +24,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
         return main->menuDisconnect->isEnabled();
     };
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
-    formPrint_ = std::make_unique<TformPrint>();
+    formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());
     formFXParameters_ =
         std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);

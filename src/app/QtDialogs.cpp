@@ -29,4 +29,8 @@ QString QtDialogs::openFileName(const QString& filter) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), filter);
 }
 
+QString QtDialogs::saveFileName(const QString& filter) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), filter);
+}
+
 } // namespace brivo

@@ -10,6 +10,7 @@ class QtDialogs final : public Dialogs {
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter) override;
 };
 
 } // namespace brivo

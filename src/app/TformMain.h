@@ -155,8 +155,8 @@ class TformMain final : public QWidget {
     // when the link failed.
     bool waitForUploadAnswer(int byteCount);
     // Reads the upload's answer, calling onRead with all bytes so far after
-    // every read that brought some.
-    void readUploadAnswer(const std::function<void(const QByteArray&)>& onRead);
+    // every read that brought some; false when the link failed.
+    bool readUploadAnswer(const std::function<void(const QByteArray&)>& onRead);
     // Reads the status reply whole; false when the link failed.
     bool receive_status(std::uint32_t paramCount);
 

@@ -4,23 +4,29 @@
 #include "base/EditorError.h"
 #include "catalogue/ResourceName.h"
 #include "commands/IdentityReply.h"
+#include "link/HexText.h"
 #include "params/TformFXParameters.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <optional>
 
 namespace brivo {
 
 namespace {
 constexpr int kOpenFXPauseMs = 100;
+// The longest identity answer expected: a name and three numbers, in lines.
+constexpr int kIdentityReplyMaxBytes = 64;
+// How much of a refused answer the console shows.
+constexpr int kIdentityLogMaxBytes = 256;
 const QString kEffectListResource = QStringLiteral("effect_list");
 } // namespace
 
 void TformMain::btnOpenEffectClick() {
     if (runAfterLiveLoop(btnOpenEffect, [this] { btnOpenEffectClick(); }))
         return;
-    QByteArray reply;
+    std::optional<QByteArray> reply;
     {
         const ExchangeGuard exchange = editor_.exchange.beginExchange();
         D2XXUnit& device = editor_.device;
@@ -33,12 +39,16 @@ void TformMain::btnOpenEffectClick() {
         btnOpenEffect->setEnabled(false);
         editor_.clock.sleepMs(kOpenFXPauseMs);
         btnOpenEffect->setEnabled(true);
-        reply = editor_.exchange.receive_reply(exchange);
+        reply = editor_.exchange.receiveReplyChecked(
+            exchange, linkTimeoutMs(2 + kIdentityReplyMaxBytes, kReplyAllowanceMs));
     }
     // Whatever the reply says, the last status no longer tells what the
     // pedal holds: the effect may have changed or been reloaded.
     editor_.running.statusEffectName.clear();
-    parse_identity_reply(reply);
+    // A failed read was reported once by the device layer; nothing is parsed.
+    if (!reply)
+        return;
+    parse_identity_reply(*reply);
     lookup_running_effect();
 
     const RunningEffect& running = editor_.running;
@@ -67,14 +77,24 @@ void TformMain::btnOpenEffectClick() {
 }
 
 void TformMain::parse_identity_reply(const QByteArray& reply) {
-    const QStringList fields = identity_reply_fields(reply);
+    const IdentityParse parse = parse_identity_fields(reply);
+    if (parse.fault != IdentityFault::None) {
+        // The raw bytes help whoever reads the trace, not the player.
+        const QByteArray shown = reply.left(kIdentityLogMaxBytes);
+        editor_.log.log_line(
+            QStringLiteral("identity reply refused (%1 bytes, hex): %2")
+                .arg(reply.size())
+                .arg(bytes_to_hex_text(reinterpret_cast<const std::uint8_t*>(shown.constData()),
+                                       static_cast<int>(shown.size()))));
+        // It may be the start of some other answer still on its way.
+        editor_.exchange.expectLateBytes();
+        throw EditorError(identity_fault_text(parse.fault));
+    }
     RunningEffect& running = editor_.running;
-    // Each field is kept as soon as it converts; the first bad one ends the command.
-    running.runningEffectNumber = to_integer(fields.value(1));
-    running.runningEffectVersion = to_integer(fields.value(2));
-    running.firmwareVersion = to_integer(fields.value(3));
-    const IdentityFields identity{running.runningEffectNumber, running.runningEffectVersion,
-                                  running.firmwareVersion};
+    const IdentityFields& identity = parse.fields;
+    running.runningEffectNumber = identity.effectNumber;
+    running.runningEffectVersion = identity.effectVersion;
+    running.firmwareVersion = identity.firmwareVersion;
     for (const QString& line : identity_log_lines(identity))
         editor_.log.log_line(line);
     lblFirmwareVersion->setText(QStringLiteral("Firmware Version: ") +

@@ -2,6 +2,7 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
+#include "base/PrintableText.h"
 #include "commands/StatusReply.h"
 #include "link/HexText.h"
 #include "params/ParamMessages.h"
@@ -168,34 +169,33 @@ bool TformMain::receive_status(std::uint32_t paramCount) {
         return false;
     device.PurgeFTDeviceTX();
     // The reply arrives over several reads: collect them all, in order, until
-    // the record is whole or the link has gone quiet.
+    // the link has gone quiet. A record is believed only when it is exactly
+    // one, so reading stops early only when it is already too long.
     QByteArray reply;
-    const auto whole = [expectedLines](const QByteArray& bytes) {
-        return bytes.count('\n') >= static_cast<qsizetype>(expectedLines);
+    const auto tooLong = [expectedLines](const QByteArray& bytes) {
+        return status_reply_lines(bytes) > expectedLines;
     };
-    if (!editor_.exchange.collectReply(reply, whole, timeoutMs,
+    if (!editor_.exchange.collectReply(reply, tooLong, timeoutMs,
                                        editor_.flags.upgradeMode ? kPollIntervalMs
                                                                  : kStatusReadPauseMs))
         return false;
     // Whatever follows the record belongs to no request; dropped before the
     // parse, so an unreadable reply leaves nothing behind either.
     device.PurgeFTDeviceRX();
-    const std::vector<std::uint8_t> numbers = parse_status_reply(reply);
-    if (!numbers.empty())
-        editor_.statusBytes = numbers;
-    editor_.log.log_line(QStringLiteral("num of bytes received: ") +
-                         QString::number(numbers.size()));
-    // A cut-off record would leave fields unread; the previous one is not
-    // what the pedal holds now. Either way nothing is shown.
-    if (numbers.size() < expectedLines) {
-        editor_.log.log_line(QStringLiteral("status reply too short: %1 of %2 bytes")
-                                 .arg(numbers.size())
-                                 .arg(expectedLines));
-        throw EditorError(QStringLiteral("The pedal's status reply was incomplete (%1 of %2 "
-                                         "values). Click Request to try again.")
-                              .arg(numbers.size())
-                              .arg(expectedLines));
+    const StatusParse parse = parse_status_record(reply, expectedLines);
+    if (!parse.ok()) {
+        // The rest of a refused answer may still be on its way.
+        editor_.exchange.expectLateBytes();
+        editor_.log.log_line(QStringLiteral("status reply refused (%1 bytes): %2; the line: %3")
+                                 .arg(reply.size())
+                                 .arg(parse.fault, printable_text(parse.faultLine)));
+        throw EditorError(QStringLiteral("The pedal's answer was not a status record: %1. Click "
+                                         "Request to try again.")
+                              .arg(parse.fault));
     }
+    editor_.statusBytes = parse.bytes;
+    editor_.log.log_line(QStringLiteral("num of bytes received: ") +
+                         QString::number(parse.bytes.size()));
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
+#include "base/PrintableText.h"
 #include "catalogue/ResourceName.h"
 #include "commands/UploadProgram.h"
 #include "link/HexText.h"
@@ -42,11 +43,13 @@ void TformMain::btnUploadClick() {
     if (const QString fault = program_text_fault(program); !fault.isEmpty())
         throw EditorError(fault);
 
-    const int count = static_cast<int>(program.size() / 2);
-    editor_.log.log_line(QStringLiteral("size: ") + QString::number(count));
-    if (count > kTxBufferSize)
+    // Checked while still a qsizetype: an int could wrap for a huge text.
+    const qsizetype programBytes = program.size() / 2;
+    editor_.log.log_line(QStringLiteral("size: ") + QString::number(programBytes));
+    if (programBytes > kTxBufferSize)
         throw EditorError(
             QStringLiteral("The effect program is too long for the transmit buffer."));
+    const int count = static_cast<int>(programBytes);
     const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
     editor_.log.log_line(QStringLiteral("num of bytes: ") + QString::number(converted));
     // A late answer to an earlier command must not pass for this one's.
@@ -59,12 +62,14 @@ void TformMain::btnUploadClick() {
 
     if (!waitForUploadAnswer(count))
         return;
-    readUploadAnswer([this](const QByteArray& answer) {
+    const bool answered = readUploadAnswer([this](const QByteArray& answer) {
         const QString text = upload_answer_text(answer);
         editor_.log.log_line(QStringLiteral("received: ") + text);
-        lblStatus->setText(text);
+        lblStatus->setText(strip_control_characters(text));
     });
-    editor_.params.reset_min_max_array();
+    // A link that failed mid-answer (reported once) leaves the limits alone.
+    if (answered)
+        editor_.params.reset_min_max_array();
 }
 
 bool TformMain::waitForUploadAnswer(int byteCount) {
@@ -97,40 +102,53 @@ void TformMain::btnUploadFileClick() {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EditorError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-    const QString content = QString::fromLatin1(file.readAll());
+    // A file too large for any program is refused before it is read.
+    if (const QString fault = raw_file_size_fault(file.size()); !fault.isEmpty())
+        throw EditorError(fault);
+    const QByteArray raw = file.read(kMaxRawProgramFileBytes + 1);
+    if (const QString fault = raw_file_size_fault(raw.size()); !fault.isEmpty())
+        throw EditorError(fault);
+    const QString content = QString::fromLatin1(raw);
     Log& log = editor_.log;
     log.append_line(path);
     log.append_line(QFileInfo(path).fileName());
-    log.append_line(content);
+    log.append_line(raw_file_summary(content));
     log.append_line(QString::number(content.size()));
     // Line ends and blanks around the digits are not part of the program.
     const QString program = content.trimmed();
     if (const QString fault = program_text_fault(program); !fault.isEmpty())
         throw EditorError(fault);
-    const int count = static_cast<int>(program.size() / 2);
-    if (count > kTxBufferSize)
+    const qsizetype programBytes = program.size() / 2;
+    if (programBytes > kTxBufferSize)
         throw EditorError(QStringLiteral("The file is too long for the transmit buffer."));
+    const int count = static_cast<int>(programBytes);
     const int converted = hex_text_to_bytes(program, editor_.device.txBuffer.data(), count);
     log.append_line(QStringLiteral("num of bytes: ") + QString::number(converted));
+    // The pedal reads as many bytes as the program's length field says.
+    if (const QString fault = program_length_fault(editor_.device.txBuffer.data(), count);
+        !fault.isEmpty())
+        throw EditorError(fault);
     editor_.device.PurgeFTDeviceRX();
     editor_.device.WriteFTDevice(static_cast<DWORD>(count));
     log.append_line(QStringLiteral("write to device"));
     if (!waitForUploadAnswer(count))
         return;
-    readUploadAnswer([this, &log](const QByteArray&) {
-        log.append_line(
-            QStringLiteral("received: ") +
-            QString::fromLatin1(reinterpret_cast<const char*>(editor_.device.rxBuffer.data()),
-                                kRxBufferSize));
+    qsizetype logged = 0;
+    readUploadAnswer([&log, &logged](const QByteArray& answer) {
+        // Only the bytes this read brought, not the rest of the receive buffer.
+        log.append_line(QStringLiteral("received: ") + QString::fromLatin1(answer.mid(logged)));
+        logged = answer.size();
     });
 }
 
-void TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
+bool TformMain::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
     // The answer may come in pieces: read until all of it is here or the
     // link has gone quiet.
     QByteArray answer;
     const auto whole = [](const QByteArray& bytes) { return bytes.size() >= kUploadAnswerBytes; };
-    editor_.exchange.collectReply(answer, whole, kReplyAllowanceMs, kPollIntervalMs, onRead);
+    return editor_.exchange.collectReply(answer, whole,
+                                         linkTimeoutMs(kUploadAnswerBytes, kReplyAllowanceMs),
+                                         kPollIntervalMs, onRead);
 }
 
 } // namespace brivo

@@ -1,9 +1,17 @@
 #include "app/TformPrint.h"
 
+#include "base/Dialogs.h"
+#include "base/PrintableText.h"
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace brivo {
 
@@ -12,9 +20,11 @@ constexpr int kClientWidth = 490;
 constexpr int kClientHeight = 652;
 constexpr int kDesignLeft = 1075;
 constexpr int kDesignTop = 0;
+const QString kSaveFilter = QStringLiteral("Text files (*.txt);;All files (*)");
 } // namespace
 
-TformPrint::TformPrint(QWidget* parent) : QWidget(parent, Qt::Window) {
+TformPrint::TformPrint(Dialogs& dialogs, QWidget* parent, int maxLines)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs), maxLines_(std::max(maxLines, 2)) {
     setObjectName(QStringLiteral("formPrint"));
     setWindowTitle(QStringLiteral("Print Console"));
     resize(kClientWidth, kClientHeight);
@@ -26,6 +36,7 @@ TformPrint::TformPrint(QWidget* parent) : QWidget(parent, Qt::Window) {
     Memo1->setGeometry(96, 8, 386, 636);
     // Long hex lines stay whole; the view scrolls sideways instead.
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setMaximumBlockCount(maxLines_);
 
     btnClear = new QPushButton(QStringLiteral("Clear"), this);
     btnClear->setObjectName(QStringLiteral("btnClear"));
@@ -42,6 +53,17 @@ TformPrint::TformPrint(QWidget* parent) : QWidget(parent, Qt::Window) {
     btnScrollTop->setGeometry(17, 418, 49, 54);
     connect(btnScrollTop, &QPushButton::clicked, this, [this] { btnScrollTopClick(); });
 
+    // The trace is what a user sends when asking for help.
+    btnSave = new QPushButton(QStringLiteral("Save..."), this);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnSave->setGeometry(8, 104, 80, 32);
+    connect(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
+
+    btnCopyAll = new QPushButton(QStringLiteral("Copy All"), this);
+    btnCopyAll->setObjectName(QStringLiteral("btnCopyAll"));
+    btnCopyAll->setGeometry(8, 144, 80, 32);
+    connect(btnCopyAll, &QPushButton::clicked, this, [this] { btnCopyAllClick(); });
+
     FormCreate();
 }
 
@@ -55,10 +77,33 @@ void TformPrint::append_line(const QString& text) {
     QScrollBar* horizontal = Memo1->horizontalScrollBar();
     const int v = vertical->value();
     const int h = horizontal->value();
-    Memo1->appendPlainText(text);
-    ++lineCount_;
+    addLine(text);
     vertical->setValue(v);
     horizontal->setValue(h);
+}
+
+QString TformPrint::droppedLinesNotice() const {
+    return QStringLiteral("older lines dropped: the console keeps the most recent %1 lines")
+        .arg(QLocale(QLocale::English).toString(maxLines_));
+}
+
+void TformPrint::addLine(const QString& text) {
+    // One log line is one line of the view, readable and copyable whatever
+    // bytes it carries.
+    const bool full = lineCount_ >= maxLines_;
+    Memo1->appendPlainText(visible_control_characters(text));
+    if (!full) {
+        ++lineCount_;
+        return;
+    }
+    // The view has dropped its oldest line. Say so once while the notice
+    // is still in view.
+    ++droppedSinceNotice_;
+    if (!noticeKept_ || droppedSinceNotice_ >= maxLines_) {
+        noticeKept_ = true;
+        droppedSinceNotice_ = 0;
+        Memo1->appendPlainText(droppedLinesNotice());
+    }
 }
 
 void TformPrint::log_line(const QString& text) {
@@ -81,6 +126,26 @@ QStringList TformPrint::lines() const {
 void TformPrint::btnClearClick() {
     Memo1->clear();
     lineCount_ = 0;
+    noticeKept_ = false;
+    droppedSinceNotice_ = 0;
+}
+
+void TformPrint::btnSaveClick() {
+    const QString path = dialogs_.saveFileName(kSaveFilter);
+    if (path.isEmpty())
+        return;
+    // Written whole or not at all: a failed save leaves an earlier file as it was.
+    QSaveFile file(path);
+    QByteArray text = lines().join(QLatin1Char('\n')).toUtf8();
+    if (lineCount_ > 0)
+        text.append('\n');
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        dialogs_.showMessage(QStringLiteral("The console could not be saved to %1: %2")
+                                 .arg(path, file.errorString()));
+}
+
+void TformPrint::btnCopyAllClick() {
+    QApplication::clipboard()->setText(lines().join(QLatin1Char('\n')));
 }
 
 void TformPrint::btnScrollTopClick() {

@@ -16,6 +16,8 @@ class Dialogs {
     virtual bool askYesNo(const QString& text) = 0;
     // An open-file dialog; an empty text when the user cancels.
     virtual QString openFileName(const QString& filter) = 0;
+    // A save-file dialog; an empty text when the user cancels.
+    virtual QString saveFileName(const QString& filter) = 0;
 };
 
 } // namespace brivo

@@ -19,6 +19,22 @@ struct IdentityFields {
 // and the CR and the character after it are skipped.
 QStringList identity_reply_fields(const QByteArray& reply);
 
+// Why an identity reply cannot be believed.
+enum class IdentityFault { None, Incomplete, NotUnderstood };
+
+struct IdentityParse {
+    IdentityFields fields;
+    IdentityFault fault = IdentityFault::None;
+};
+
+// Reads fields 2 to 4 as decimal integers. Incomplete: fewer than four
+// lines arrived. Not understood: the lines are there, but a field is not a
+// decimal integer (or the lines are not ended by CR).
+IdentityParse parse_identity_fields(const QByteArray& reply);
+
+// What the user is told for a fault.
+QString identity_fault_text(IdentityFault fault);
+
 // A decimal integer, or EditorError "'<text>' is not a valid integer value".
 std::int32_t to_integer(const QString& text);
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,12 +13,29 @@ namespace brivo {
 QString status_request_hex(std::uint32_t paramCount);
 QString store_request_hex(std::uint32_t paramCount);
 
-// The numbers of a status reply (decimal lines ended by CR LF), one byte
-// each, read the way the pedal's text is laid out in hex: a line of one to
-// three digits gives its number's low 8 bits; a longer or empty line repeats
-// the previous number. Throws EditorError when a line holds a byte that is
-// not a decimal digit where a digit is read. Returns no numbers when the
-// reply holds no complete line.
-std::vector<std::uint8_t> parse_status_reply(const QByteArray& reply);
+// Every line of a status record is one byte.
+constexpr int kStatusLineMin = 0;
+constexpr int kStatusLineMax = 255;
+
+// A status reply read line by line: the bytes, or why the reply is not a
+// record of `expectedLines` lines. A record is exactly that many lines, each
+// ended by CR LF and holding a decimal number (optional minus sign) from 0 to
+// 255; nothing may stand before, between or after them.
+struct StatusParse {
+    std::vector<std::uint8_t> bytes;
+    // Empty when the record is whole; otherwise "line N ..." for the user.
+    QString fault;
+    // The offending line as received (its first 64 bytes), for the console;
+    // empty when whole.
+    QByteArray faultLine;
+
+    bool ok() const { return fault.isEmpty(); }
+};
+
+StatusParse parse_status_record(const QByteArray& reply, std::size_t expectedLines);
+
+// The number of lines a reply holds so far (each ended by LF): enough to tell
+// that it is already longer than a record.
+std::size_t status_reply_lines(const QByteArray& reply);
 
 } // namespace brivo

@@ -8,6 +8,42 @@ QString upload_answer_text(const QByteArray& answer) {
     return QString::fromLatin1(text);
 }
 
+namespace {
+constexpr int kSummaryChars = 40;
+} // namespace
+
+QString raw_file_size_fault(qint64 fileBytes) {
+    if (fileBytes <= kMaxRawProgramFileBytes)
+        return {};
+    return QStringLiteral("The file is too large for a program: %1 bytes. A program holds at most "
+                          "%2 bytes, written as at most %3 characters of hex digits.")
+        .arg(fileBytes)
+        .arg(kMaxProgramBytes)
+        .arg(2 * kMaxProgramBytes);
+}
+
+QString raw_file_summary(const QString& content) {
+    const QString start = content.left(kSummaryChars);
+    return QStringLiteral("file content: %1%2 (%3 characters)")
+        .arg(start, content.size() > kSummaryChars ? QStringLiteral("...") : QString())
+        .arg(content.size());
+}
+
+QString program_length_fault(const std::uint8_t* bytes, qint64 count) {
+    if (count < kProgramLengthFieldBytes)
+        return QStringLiteral("The program is %1 bytes long, too short to hold its own length.")
+            .arg(count);
+    qint64 field = 0;
+    for (int i = 0; i < kProgramLengthFieldBytes; ++i)
+        field = (field << 8) | bytes[i];
+    if (field == count)
+        return {};
+    return QStringLiteral("The program's length field says %1 bytes, but the program is %2 bytes "
+                          "long. It was not sent.")
+        .arg(field)
+        .arg(count);
+}
+
 QString program_text_fault(const QString& programText) {
     if (programText.isEmpty())
         return QStringLiteral("The effect program is empty: there is nothing to upload.");

@@ -15,6 +15,29 @@ constexpr int kUploadAllowanceMs = 5000;
 // answer shorter than that is padded with zero characters.
 QString upload_answer_text(const QByteArray& answer);
 
+// A program is at most this long (the transmit buffer); its hex text takes
+// two characters a byte. A raw program file may carry some blanks and line
+// ends besides; anything larger is refused before it is read.
+constexpr qint64 kMaxProgramBytes = 65536;
+constexpr qint64 kRawFileSlackBytes = 4096;
+constexpr qint64 kMaxRawProgramFileBytes = 2 * kMaxProgramBytes + kRawFileSlackBytes;
+// A program's first three bytes give its whole length, big-endian.
+constexpr int kProgramLengthFieldBytes = 3;
+
+// Why a raw program file of `fileBytes` bytes is refused unread, or an empty
+// text when it may be read.
+QString raw_file_size_fault(qint64 fileBytes);
+
+// The console's summary of a raw program file's content: its start and its
+// number of characters, not the whole text.
+QString raw_file_summary(const QString& content);
+
+// Why program bytes disagree with their own length field, naming both
+// lengths, or an empty text when they agree. The pedal reads as many bytes
+// as the field says, so a program that disagrees would swallow or leave
+// over bytes of the following messages.
+QString program_length_fault(const std::uint8_t* bytes, qint64 count);
+
 // Why a program text cannot be sent, or an empty text when it can: it must be
 // whole hex digit pairs, and not empty.
 QString program_text_fault(const QString& programText);

@@ -106,6 +106,7 @@ DWORD D2XXUnit::ReadFTDevice(DWORD /*requested*/) {
     queued = std::min<DWORD>(queued, kRxBufferSize);
     DWORD got = 0;
     const FT_STATUS status = driver_.FT_Read(ftHandle, rxBuffer.data(), queued, &got);
+    ftReadStatus = status;
     ReportFTStatus(QStringLiteral("FT_Read"), status);
     return status == FT_OK ? got : 0;
 }

@@ -38,6 +38,9 @@ class D2XXUnit {
     // Reads exactly the bytes queued now (at most the buffer's size); the
     // argument is kept for the callers' sake and has no effect.
     DWORD ReadFTDevice(DWORD requested);
+    // The status of the last ReadFTDevice: a failed read returns 0 like an
+    // empty one, and a reply must end there instead of being parsed.
+    FT_STATUS ftReadStatus = FT_OK;
     DWORD WriteFTDevice(DWORD count);
     FT_STATUS ReadFTEEPROMWord(DWORD address);
     // Silent: a bridge without the timer simply keeps its timing.

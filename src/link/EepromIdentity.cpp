@@ -1,6 +1,7 @@
 #include "link/EepromIdentity.h"
 
 #include "base/Log.h"
+#include "base/PrintableText.h"
 #include "link/D2XXUnit.h"
 #include "link/HexText.h"
 
@@ -18,8 +19,13 @@ EepromIdentity read_eeprom_identity(const EepromWordReader& readWord, WORD lastW
             word = *value;
         return eeprom_word_characters(word);
     };
-    // Zero bytes stay zero characters, as the console shows them.
+    // The dump keeps each word's two characters (the console shows control
+    // characters visibly); the names are shown without the zero bytes of the
+    // 16-bit characters and the string headers' control bytes.
     const auto text = [](const QByteArray& bytes) { return QString::fromLatin1(bytes); };
+    const auto name = [](const QByteArray& bytes) {
+        return strip_control_characters(QString::fromLatin1(bytes));
+    };
 
     for (int a = 0; a < kEepromWordCount; ++a)
         identity.lines.append(QString::number(a) + QStringLiteral(": ") + text(charactersAt(a)));
@@ -38,18 +44,18 @@ EepromIdentity read_eeprom_identity(const EepromWordReader& readWord, WORD lastW
     }
     identity.eepromManufacturer.replace("$", "");
     identity.lines.append(QStringLiteral("Manufacturer Name: ") +
-                          text(identity.eepromManufacturer));
+                          name(identity.eepromManufacturer));
     identity.lines.append(QStringLiteral("Start address in EEPROM of description: ") +
                           QString::number(a));
 
     for (int address = a; address <= kEepromDeviceNameLast; ++address)
         identity.eepromDeviceName.append(charactersAt(address));
-    identity.lines.append(QStringLiteral("Device Name: ") + text(identity.eepromDeviceName));
+    identity.lines.append(QStringLiteral("Device Name: ") + name(identity.eepromDeviceName));
 
     for (int address = kEepromSerialFirst; address <= kEepromSerialLast; ++address)
         identity.eepromSerialNumber.append(charactersAt(address));
     identity.lines.append(QStringLiteral("Device Serial Number: ") +
-                          text(identity.eepromSerialNumber));
+                          name(identity.eepromSerialNumber));
     return identity;
 }
 

@@ -27,6 +27,16 @@ QString endlessReplyLogLine(int timeoutMs) {
     return QStringLiteral("reply from the pedal did not end within %1 ms").arg(timeoutMs);
 }
 
+QString slowReplyLogLine(int timeoutMs, std::int64_t bytesReceived) {
+    return QStringLiteral("reply from the pedal too slow or incomplete: %1 bytes within %2 ms")
+        .arg(bytesReceived)
+        .arg(timeoutMs);
+}
+
+QString lateBytesLogLine(std::int64_t bytesDropped) {
+    return QStringLiteral("late bytes from the pedal dropped: %1").arg(bytesDropped);
+}
+
 ExchangeGuard::ExchangeGuard(ExchangeGuard&& other) noexcept : busy_(other.busy_) {
     other.busy_ = nullptr;
 }
@@ -43,7 +53,53 @@ ExchangeGuard MessageExchange::beginExchange() {
     if (busy_)
         throw EditorError(QString::fromLatin1(kBusyText));
     busy_ = true;
-    return ExchangeGuard(&busy_);
+    ExchangeGuard guard(&busy_);
+    drainLateBytes();
+    return guard;
+}
+
+void MessageExchange::expectLateBytes() {
+    lateBytesSinceMs_ = clock_.nowMs();
+}
+
+void MessageExchange::drainLateBytes() {
+    if (!lateBytesSinceMs_)
+        return;
+    std::int64_t lastActivityMs = *lateBytesSinceMs_;
+    lateBytesSinceMs_.reset();
+    const std::int64_t startMs = clock_.nowMs();
+    std::int64_t dropped = 0;
+    for (;;) {
+        processPendingEvents();
+        // A link that fails here fails again in the command, which reports it.
+        if (unit_.GetFTQueueStatus() != FT_OK)
+            break;
+        if (unit_.ftQueueBytes > 0) {
+            const DWORD got = unit_.ReadFTDevice(kReplyPieceBytes);
+            if (unit_.ftReadStatus != FT_OK)
+                break;
+            dropped += got;
+            lastActivityMs = clock_.nowMs();
+        }
+        const std::int64_t nowMs = clock_.nowMs();
+        if (nowMs - lastActivityMs >= kDrainQuietMs)
+            break;
+        if (nowMs - startMs >= kDrainLimitMs) {
+            // Still sending: what follows is left to the command's own checks.
+            lateBytesSinceMs_ = nowMs;
+            break;
+        }
+        clock_.sleepMs(kPollIntervalMs);
+    }
+    if (dropped > 0)
+        log_.log_line(lateBytesLogLine(dropped));
+}
+
+void MessageExchange::timedOut(const QString& logLine, const char* userText) {
+    log_.log_line(logLine);
+    unit_.PurgeFTDeviceRX();
+    expectLateBytes();
+    throw EditorError(QString::fromLatin1(userText));
 }
 
 void MessageExchange::writeAndPause(int byteCount, bool purgeTxFirst, int pauseAfterMs) {
@@ -91,6 +147,8 @@ bool MessageExchange::waitForQueuedBytes(int timeoutMs, const std::function<void
         const std::int64_t leftMs = timeoutMs - (clock_.nowMs() - startMs);
         if (leftMs <= 0) {
             log_.log_line(noReplyLogLine(timeoutMs));
+            // The answer may still come; it must not pass for the next one's.
+            expectLateBytes();
             throw EditorError(QString::fromLatin1(kNoReplyText));
         }
         if (!unit_.WaitForFTReceive(
@@ -101,10 +159,15 @@ bool MessageExchange::waitForQueuedBytes(int timeoutMs, const std::function<void
 
 QByteArray MessageExchange::receive_reply(int timeoutMs) {
     const ExchangeGuard guard = beginExchange();
-    return readReply(timeoutMs);
+    return readReply(timeoutMs).value_or(QByteArray());
 }
 
 QByteArray MessageExchange::receive_reply(const ExchangeGuard& held, int timeoutMs) {
+    return receiveReplyChecked(held, timeoutMs).value_or(QByteArray());
+}
+
+std::optional<QByteArray> MessageExchange::receiveReplyChecked(const ExchangeGuard& held,
+                                                               int timeoutMs) {
     if (held.busy_ != &busy_)
         throw std::logic_error("receive_reply: the exchange guard is not held");
     return readReply(timeoutMs);
@@ -122,6 +185,8 @@ bool MessageExchange::collectReply(QByteArray& reply,
         if (unit_.GetFTQueueStatus() != FT_OK)
             return false;
         const DWORD got = unit_.ftQueueBytes > 0 ? unit_.ReadFTDevice(kReplyPieceBytes) : 0;
+        if (unit_.ftQueueBytes > 0 && unit_.ftReadStatus != FT_OK)
+            return false;
         const std::int64_t nowMs = clock_.nowMs();
         if (got > 0) {
             reply.append(reinterpret_cast<const char*>(unit_.rxBuffer.data()),
@@ -134,18 +199,15 @@ bool MessageExchange::collectReply(QByteArray& reply,
         } else if (nowMs - lastByteMs >= kReplyQuietMs) {
             return true;
         }
-        if (nowMs - startMs >= timeoutMs) {
-            log_.log_line(endlessReplyLogLine(timeoutMs));
-            unit_.PurgeFTDeviceRX();
-            throw EditorError(QString::fromLatin1(kEndlessReplyText));
-        }
+        if (nowMs - startMs >= timeoutMs)
+            timedOut(slowReplyLogLine(timeoutMs, reply.size()), kSlowReplyText);
         clock_.sleepMs(readPauseMs);
     }
 }
 
-QByteArray MessageExchange::readReply(int timeoutMs) {
+std::optional<QByteArray> MessageExchange::readReply(int timeoutMs) {
     if (!waitForQueuedBytes(timeoutMs))
-        return {};
+        return std::nullopt;
 
     const bool upgradeMode = flags_.upgradeMode;
     const std::int64_t startMs = clock_.nowMs();
@@ -154,6 +216,10 @@ QByteArray MessageExchange::readReply(int timeoutMs) {
     for (;;) {
         processPendingEvents();
         const DWORD n = unit_.ReadFTDevice(kReplyPieceBytes);
+        // A failed read (reported by the device layer) ends the reply: what
+        // came before it is not a whole answer.
+        if (unit_.ftReadStatus != FT_OK)
+            return std::nullopt;
         if (!upgradeMode)
             clock_.sleepMs(kReplyReadPauseMs);
         if (n == 0)
@@ -169,11 +235,12 @@ QByteArray MessageExchange::readReply(int timeoutMs) {
                          static_cast<qsizetype>(n));
         }
         total += n;
-        // A pedal that never stops sending would keep the command (and memory) growing.
+        // A pedal that never stops sending would keep the command (and memory)
+        // growing; one that sends a whole buffer's worth is not merely slow.
         if (clock_.nowMs() - startMs >= timeoutMs) {
-            log_.log_line(endlessReplyLogLine(timeoutMs));
-            unit_.PurgeFTDeviceRX();
-            throw EditorError(QString::fromLatin1(kEndlessReplyText));
+            if (total >= kReplyPieceBytes)
+                timedOut(endlessReplyLogLine(timeoutMs), kEndlessReplyText);
+            timedOut(slowReplyLogLine(timeoutMs, total), kSlowReplyText);
         }
     }
     log_.log_line(QStringLiteral("num of bytes received: ") + QString::number(total));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 namespace brivo {
@@ -40,13 +41,21 @@ int linkTimeoutMs(std::int64_t bytesToMove, int allowanceMs = kReplyAllowanceMs)
 
 // Default time-out of receive_reply: an effect reply of a few lines.
 constexpr int kReplyTimeoutMs = kReplyAllowanceMs;
+// After a time-out, late bytes are dropped once the line has been quiet this
+// long (longer than the bridge's latency); the drain gives up after the limit.
+constexpr int kDrainQuietMs = kReplyQuietMs;
+constexpr int kDrainLimitMs = 2000;
 
 // What the user and the console are told.
 QString noReplyLogLine(int timeoutMs);
 QString endlessReplyLogLine(int timeoutMs);
+QString slowReplyLogLine(int timeoutMs, std::int64_t bytesReceived);
+QString lateBytesLogLine(std::int64_t bytesDropped);
 inline const char* const kNoReplyText = "The pedal did not answer. Check the cable and try again.";
 inline const char* const kEndlessReplyText =
     "The pedal kept sending data without end. Check the cable and try again.";
+inline const char* const kSlowReplyText =
+    "The pedal's answer was too slow or incomplete. Check the cable and try again.";
 inline const char* const kBusyText =
     "The pedal is busy with another command. Try again in a moment.";
 inline const char* const kMessageTooLongText =
@@ -79,9 +88,20 @@ class MessageExchange {
     MessageExchange(D2XXUnit& unit, Log& log, Clock& clock, const Flags& flags);
 
     // Takes the one reply-waiting slot; throws EditorError (kBusyText) when
-    // another command holds it.
+    // another command holds it. After a time-out or a refused reply, first
+    // reads and drops the bytes that still arrive (drainLateBytes).
     ExchangeGuard beginExchange();
     bool exchangeInProgress() const { return busy_; }
+
+    // From now on bytes may arrive that belong to no command (a reply that
+    // came too late, or the rest of a refused one): the next exchange drains
+    // them first.
+    void expectLateBytes();
+    // Reads and drops what arrives until the line has been quiet for
+    // kDrainQuietMs since the last byte (or since expectLateBytes), with a
+    // console line when anything was dropped. Does nothing unless late bytes
+    // are expected.
+    void drainLateBytes();
 
     // Send sequence: the first byteCount bytes of txBuffer from the hex text
     // (bytes the text does not cover keep what was there), purge TX if asked,
@@ -104,9 +124,9 @@ class MessageExchange {
     // `reply` and calling `onRead` after it, until `isWhole(reply)` holds or
     // nothing new has come for kReplyQuietMs, sleeping `readPauseMs` between
     // reads. False when the link fails (reported once by the device layer).
-    // A reply still coming after `timeoutMs` is cut: logs
-    // endlessReplyLogLine, purges RX and throws EditorError
-    // (kEndlessReplyText). Callers hold an ExchangeGuard.
+    // A reply not whole after `timeoutMs` is cut: logs slowReplyLogLine,
+    // purges RX, expects late bytes and throws EditorError (kSlowReplyText).
+    // A failed read ends it at once (false). Callers hold an ExchangeGuard.
     bool collectReply(QByteArray& reply, const std::function<bool(const QByteArray&)>& isWhole,
                       int timeoutMs, int readPauseMs,
                       const std::function<void(const QByteArray&)>& onRead = {});
@@ -114,21 +134,28 @@ class MessageExchange {
     // Waits for the pedal's reply and reads it until a read brings nothing.
     // Normal mode: the bytes of every read, in order (nothing that earlier
     // replies left in the receive buffer). Upgrade mode: the
-    // first byte received as two hex digits. Empty when the queue-status call
-    // fails. Takes the exchange slot itself (throws kBusyText when taken).
+    // first byte received as two hex digits. Empty when the link fails.
+    // Takes the exchange slot itself (throws kBusyText when taken).
     QByteArray receive_reply(int timeoutMs = kReplyTimeoutMs);
     // For a command that already holds the slot across several steps.
     QByteArray receive_reply(const ExchangeGuard& held, int timeoutMs = kReplyTimeoutMs);
+    // The same, but nothing when the link failed (the device layer reported
+    // it once; nothing after it is read, purged or parsed).
+    std::optional<QByteArray> receiveReplyChecked(const ExchangeGuard& held,
+                                                  int timeoutMs = kReplyTimeoutMs);
 
   private:
     void writeAndPause(int byteCount, bool purgeTxFirst, int pauseAfterMs);
-    QByteArray readReply(int timeoutMs);
+    std::optional<QByteArray> readReply(int timeoutMs);
+    [[noreturn]] void timedOut(const QString& logLine, const char* userText);
 
     D2XXUnit& unit_;
     Log& log_;
     Clock& clock_;
     const Flags& flags_;
     bool busy_ = false;
+    // Since when bytes that belong to no command may arrive.
+    std::optional<std::int64_t> lateBytesSinceMs_;
 };
 
 } // namespace brivo

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace brivo {
 
@@ -13,6 +14,11 @@ constexpr std::int32_t kValueSteps = 1024;
 constexpr int kFirstBlockParams = 16;
 constexpr int kReverseFlagsOffset = 112;
 constexpr int kSecondBlockOffset = 128;
+
+std::int32_t clamp_to_int32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
 
 } // namespace
 
@@ -39,7 +45,9 @@ std::int32_t switch_value(bool on) {
 std::int32_t multi_switch_value(int index, std::uint32_t optionCount) {
     if (optionCount == 0)
         return 0;
-    return index * (kValueSteps / static_cast<std::int32_t>(optionCount));
+    // 64 bits, held to the 32-bit range: no index or count can overflow it.
+    const std::int64_t step = kValueSteps / static_cast<std::int64_t>(optionCount);
+    return clamp_to_int32(std::int64_t{index} * step);
 }
 
 QString limit_hex(int potIndex, LimitKind which, std::int32_t value) {
@@ -49,7 +57,8 @@ QString limit_hex(int potIndex, LimitKind which, std::int32_t value) {
 }
 
 int limit_button_percent(std::int32_t value) {
-    return std::min(value * 100 / kValueSteps + 1, 100);
+    return static_cast<int>(
+        std::min<std::int64_t>(std::int64_t{value} * 100 / kValueSteps + 1, 100));
 }
 
 QString limit_button_text(std::int32_t value) {

@@ -58,21 +58,25 @@ StatusRecord decode_status_record(const QByteArray& bytes, std::uint32_t paramCo
 int multi_switch_index(std::int32_t value, std::uint32_t optionCount) {
     if (optionCount == 0 || optionCount > static_cast<std::uint32_t>(kValueSteps))
         return -1;
-    const std::int32_t step = kValueSteps / static_cast<std::int32_t>(optionCount);
-    std::int32_t index = value / step;
-    if (static_cast<std::uint32_t>(index) >= optionCount)
+    const std::int64_t step = kValueSteps / static_cast<std::int64_t>(optionCount);
+    // 64 bits: the reduction by one must not overflow for the lowest value.
+    std::int64_t index = value / step;
+    if (index < 0 || index >= static_cast<std::int64_t>(optionCount))
         --index;
     if (index < 0)
         return -1;
-    return std::min(index, static_cast<std::int32_t>(optionCount) - 1);
+    return static_cast<int>(std::min<std::int64_t>(index, optionCount - 1));
 }
 
+// Limits read from the pedal stay on the value scale: a byte above 127
+// would give more than the full range.
 std::uint32_t min_limit_of_byte(std::uint8_t b) {
-    return b == 0 ? 0 : (std::uint32_t{b} + 1) * 8;
+    return b == 0 ? 0 : std::min<std::uint32_t>((std::uint32_t{b} + 1) * 8, kValueMax);
 }
 
 std::uint32_t max_limit_of_byte(std::uint8_t b) {
-    return b == 0 ? static_cast<std::uint32_t>(kValueMax) : (std::uint32_t{b} + 1) * 8;
+    return b == 0 ? static_cast<std::uint32_t>(kValueMax)
+                  : std::min<std::uint32_t>((std::uint32_t{b} + 1) * 8, kValueMax);
 }
 
 } // namespace brivo

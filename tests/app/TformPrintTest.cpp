@@ -1,17 +1,23 @@
 // The diagnostic console: lines, clearing and following the newest line.
 #include "app/TformPrint.h"
+#include "support/ScriptedDialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace brivo {
 namespace {
 
 TEST(Console, KeepsEveryLineExactlyIncludingEmptyOnes) {
-    TformPrint console;
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs);
     console.log_line("first");
     console.log_line("");
     console.append_line("third");
@@ -21,7 +27,8 @@ TEST(Console, KeepsEveryLineExactlyIncludingEmptyOnes) {
 }
 
 TEST(Console, ClearStartsAfresh) {
-    TformPrint console;
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs);
     console.log_line("old");
     console.btnClear->click();
     EXPECT_TRUE(console.lines().isEmpty());
@@ -30,7 +37,8 @@ TEST(Console, ClearStartsAfresh) {
 }
 
 TEST(Console, FollowsTheNewestLineOnlyWhenAskedAndOnlyThroughLogLine) {
-    TformPrint console;
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs);
     console.resize(490, 652);
     console.show();
     for (int i = 0; i < 200; ++i)
@@ -55,6 +63,86 @@ TEST(Console, FollowsTheNewestLineOnlyWhenAskedAndOnlyThroughLogLine) {
     EXPECT_EQ(bar->value(), bar->maximum());
     console.btnScrollTop->click();
     EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(Console, ViewAtTheEndStaysWhenNotFollowing) {
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs);
+    console.show();
+    for (int i = 0; i < 200; ++i)
+        console.log_line(QString::number(i));
+    QScrollBar* bar = console.Memo1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const int atEnd = bar->value();
+    ASSERT_GT(atEnd, 0);
+    console.log_line("new");
+    // The text grew below the view, and the view did not move with it.
+    EXPECT_EQ(bar->value(), atEnd);
+    EXPECT_GT(bar->maximum(), atEnd);
+}
+
+TEST(Console, KeepsTheMostRecentLinesAndSaysWhenOlderOnesAreDropped) {
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs, nullptr, 4);
+    for (int i = 1; i <= 4; ++i)
+        console.log_line(QString::number(i));
+    EXPECT_EQ(console.lines(), (QStringList{"1", "2", "3", "4"}));
+    const QString notice = console.droppedLinesNotice();
+    EXPECT_EQ(notice, "older lines dropped: the console keeps the most recent 4 lines");
+    console.log_line("5");
+    EXPECT_EQ(console.lines(), (QStringList{"3", "4", "5", notice}));
+    // Said again only once the notice itself has gone.
+    for (int i = 6; i <= 8; ++i)
+        console.log_line(QString::number(i));
+    EXPECT_EQ(console.lines(), (QStringList{notice, "6", "7", "8"}));
+    console.log_line("9");
+    EXPECT_EQ(console.lines(), (QStringList{"7", "8", "9", notice}));
+
+    TformPrint full(dialogs);
+    EXPECT_EQ(full.droppedLinesNotice(),
+              "older lines dropped: the console keeps the most recent 200,000 lines");
+}
+
+TEST(Console, ControlCharactersShowAsReadableSymbolsOnOneLine) {
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs);
+    console.log_line(QStringLiteral("80: ") + QChar(0) + QStringLiteral("T"));
+    console.log_line(QStringLiteral("a\r\nb\x7f") + QChar(0x85));
+    EXPECT_EQ(console.lines(), (QStringList{QStringLiteral("80: \u2400T"),
+                                            QStringLiteral("a\u240d\u240ab\u2421\ufffd")}));
+}
+
+TEST(Console, SaveWritesTheKeptLinesToTheChosenFileAndCopyAllTakesThemToo) {
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs, nullptr, 3);
+    for (const char* line : {"dropped", "one", "two", "three"})
+        console.log_line(QString::fromLatin1(line));
+    const QStringList kept = console.lines();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("trace.txt");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older trace that is longer than the new one\n\n\n\n\n\n");
+    }
+    dialogs.saveFiles.push_back(path);
+    console.btnSave->click();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), kept.join('\n') + '\n');
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // Cancelled: nothing happens. A folder that does not exist: said, nothing written.
+    console.btnSave->click();
+    dialogs.saveFiles.push_back(dir.filePath("missing/trace.txt"));
+    console.btnSave->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("The console could not be saved to " +
+                                               dir.filePath("missing/trace.txt") + ": "));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing/trace.txt")));
+
+    console.btnCopyAll->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), kept.join('\n'));
 }
 
 } // namespace

@@ -56,6 +56,37 @@ TEST(IdentityReply, ConversionAcceptsDecimalIntegersOnly) {
     }
 }
 
+TEST(IdentityReply, CutOrGarbledAnswersAreToldApart) {
+    struct Case {
+        QByteArray reply;
+        IdentityFault fault;
+    };
+    const Case cases[] = {
+        {"BRIVO\r\n43\r\n2\r\n5\r\n", IdentityFault::None},
+        {"BRIVO\r\n43\r\n2\r\n5\r\nmore\r\n", IdentityFault::None},
+        {"", IdentityFault::Incomplete},
+        {"BRIVO\r\n43\r\n2\r\n", IdentityFault::Incomplete},
+        {"BRIVO\r\n43\r\n2\r\n5", IdentityFault::Incomplete},
+        {"BRIVO\n43\n2\n5\n", IdentityFault::NotUnderstood},
+        {"BRIVO\r\n43\r\n2\r\n:A\xff"
+         "345\r\n",
+         IdentityFault::NotUnderstood},
+        {"BRIVO\r\n\r\n2\r\n5\r\n", IdentityFault::NotUnderstood},
+        {"BRIVO\r\n43\r\n 2\r\n5\r\n", IdentityFault::NotUnderstood},
+        {"BRIVO\r\n99999999999\r\n2\r\n5\r\n", IdentityFault::NotUnderstood},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parse_identity_fields(c.reply).fault, c.fault) << c.reply.toStdString();
+    const IdentityParse good = parse_identity_fields("BRIVO\r\n43\r\n-2\r\n5\r\n");
+    EXPECT_EQ(good.fields.effectNumber, 43);
+    EXPECT_EQ(good.fields.effectVersion, -2);
+    EXPECT_EQ(good.fields.firmwareVersion, 5);
+    EXPECT_EQ(identity_fault_text(IdentityFault::Incomplete),
+              "The pedal's answer to Open FX was incomplete. Click Open FX to try again.");
+    EXPECT_EQ(identity_fault_text(IdentityFault::NotUnderstood),
+              "The pedal's answer to Open FX was not understood. Click Open FX to try again.");
+}
+
 TEST(IdentityReply, LogLinesCarryNumberInDecimalAndEightHexDigits) {
     EXPECT_EQ(identity_log_lines({43, 2, 5}),
               (QStringList{"effect number DEC: 43", "effect number HEX: 0000002B",

@@ -43,5 +43,46 @@ TEST(UploadProgram, AnswerTextIsTheFirstSeventeenBytesZerosIncluded) {
     }
 }
 
+TEST(UploadProgram, RawFileSizeIsCheckedBeforeReading) {
+    EXPECT_TRUE(raw_file_size_fault(0).isEmpty());
+    EXPECT_TRUE(raw_file_size_fault(kMaxRawProgramFileBytes).isEmpty());
+    EXPECT_EQ(raw_file_size_fault(32 * 1024 * 1024),
+              "The file is too large for a program: 33554432 bytes. A program holds at most 65536 "
+              "bytes, written as at most 131072 characters of hex digits.");
+    EXPECT_FALSE(raw_file_size_fault(kMaxRawProgramFileBytes + 1).isEmpty());
+}
+
+TEST(UploadProgram, RawFileSummaryShowsTheStartAndTheSize) {
+    EXPECT_EQ(raw_file_summary("0005"), "file content: 0005 (4 characters)");
+    EXPECT_EQ(raw_file_summary(QString(100, QLatin1Char('A'))),
+              "file content: " + QString(40, QLatin1Char('A')) + "... (100 characters)");
+}
+
+TEST(UploadProgram, LengthFieldMustMatchTheProgramsSize) {
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {{0x00, 0x00, 0x04, 0x99}, ""},
+        {{0x00, 0x00, 0x03}, ""},
+        {{0x00, 0x10, 0x00, 0x99},
+         "The program's length field says 4096 bytes, but the program is "
+         "4 bytes long. It was not sent."},
+        {{0x00, 0x00, 0x02, 0x99},
+         "The program's length field says 2 bytes, but the program is 4 bytes long. It was not "
+         "sent."},
+        {{0xFF, 0xFF, 0xFF, 0x01},
+         "The program's length field says 16777215 bytes, but the program is 4 bytes long. It was "
+         "not sent."},
+        {{0x00, 0x02}, "The program is 2 bytes long, too short to hold its own length."},
+        {{}, "The program is 0 bytes long, too short to hold its own length."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(program_length_fault(c.bytes.data(), static_cast<qint64>(c.bytes.size())),
+                  QString::fromLatin1(c.fault))
+            << c.fault;
+}
+
 } // namespace
 } // namespace brivo

@@ -145,7 +145,7 @@ TEST_F(EdgeCaseJourney, AnImpulseResponseIsNotSentOnceAnotherCategoryIsChosen) {
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.first(), "resource name: " + resource);
     EXPECT_TRUE(lines.filter("file content size: ").isEmpty());
-    EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed") + QChar(0));
+    EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed"));
     EXPECT_EQ(pedal->runningEffectNumber(), 46);
 }
 

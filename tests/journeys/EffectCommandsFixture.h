@@ -9,8 +9,10 @@
 #include "params/TformFXParameters.h"
 #include "support/EditorHarness.h"
 
+#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <vector>
@@ -87,6 +89,19 @@ class EffectCommandsJourney : public ::testing::Test {
 
     EditorHarness h;
     std::shared_ptr<VirtualPedal> pedal;
+};
+
+// Raw program files written to a scratch folder, for the raw upload.
+class RawUpload : public EffectCommandsJourney {
+  protected:
+    QString writeFile(const QByteArray& content) {
+        const QString path = folder.filePath("program.hex");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+    QTemporaryDir folder;
 };
 
 } // namespace brivo::test

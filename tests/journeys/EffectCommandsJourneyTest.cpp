@@ -43,9 +43,8 @@ TEST_F(EffectCommandsJourney, UploadSendsTheProgramInOneWriteAndShowsThePedalsAn
                                             "num of bytes: 1280", "write to device"}));
     EXPECT_TRUE(lines[4].startsWith("received: Upload Completed"));
 
-    const QString answer = QStringLiteral("Upload Completed") + QChar(0);
-    EXPECT_EQ(main().lblStatus->text(), answer);
-    EXPECT_EQ(main().lblStatus->text().size(), 17);
+    // The answer's zero byte does not reach the label.
+    EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed"));
     EXPECT_FALSE(main().prgUpload->isVisible());
     EXPECT_EQ(editor().params.minLimits[0], 0u);
     EXPECT_EQ(editor().params.maxLimits[1], 1023u);

@@ -112,8 +112,38 @@ TEST_F(MessageExchangeTest, SilentPedalEndsTheCommandAfterTheTimeOut) {
     EXPECT_LE(clock.nowMs(), kReplyTimeoutMs + 2 * kPollIntervalMs);
     // The slot is free again for the next command.
     EXPECT_FALSE(exchange.exchangeInProgress());
-    bridge.arrive(clock.nowUs(), {'Z'});
+    bridge.arrive(clock.nowUs() + 100 * kMs, {'Z'});
     EXPECT_EQ(exchange.receive_reply().left(1), QByteArray("Z"));
+}
+
+TEST_F(MessageExchangeTest, LateAnswerAfterATimeOutIsDroppedBeforeTheNextExchange) {
+    expectEditorError([&] { exchange.receive_reply(); }, kNoReplyText);
+    // The answer comes in two packets just after the time-out, then the next
+    // command's own answer.
+    const std::int64_t t = clock.nowUs();
+    bridge.arrive(t + 5 * kMs, {'4', '3', '\r', '\n'});
+    bridge.arrive(t + 21 * kMs, {'2', '\r', '\n'});
+    bridge.arrive(t + 300 * kMs, {'O', 'K'});
+    log.lines.clear();
+
+    EXPECT_EQ(exchange.receive_reply(), QByteArray("OK"));
+    EXPECT_EQ(log.lines, (QStringList{lateBytesLogLine(7), "num of bytes received: 2"}));
+
+    // Without a time-out before it, nothing is waited for or dropped.
+    const std::int64_t before = clock.nowUs();
+    { const ExchangeGuard guard = exchange.beginExchange(); }
+    EXPECT_EQ(clock.nowUs(), before);
+}
+
+TEST_F(MessageExchangeTest, ReadFailureMidReplyEndsItWithOneReport) {
+    bridge.arrive(0, {'B', 'R'});
+    bridge.arrive(150 * kMs, {'I', 'V'});
+    bridge.unplugAtUs = 50 * kMs;
+    const ExchangeGuard guard = exchange.beginExchange();
+    EXPECT_EQ(exchange.receiveReplyChecked(guard), std::nullopt);
+    EXPECT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join('|').toStdString();
+    EXPECT_EQ(bridge.purgeRxCount, 0);
+    EXPECT_TRUE(log.lines.isEmpty());
 }
 
 TEST_F(MessageExchangeTest, TimeOutIsShownByTheHandlerGuard) {
@@ -131,14 +161,25 @@ TEST_F(MessageExchangeTest, UnplugDuringTheWaitGivesAnEmptyReply) {
     EXPECT_LT(clock.nowMs(), 600);
 }
 
-TEST_F(MessageExchangeTest, EndlessStreamEndsTheCommand) {
+TEST_F(MessageExchangeTest, SlowOrEndlessStreamEndsTheCommandSayingWhich) {
+    // A byte every 50 ms is merely slow; a buffer's worth every 50 ms never ends.
     for (int i = 0; i < 200; ++i)
         bridge.arrive(i * 50 * kMs, {'?'});
-    expectEditorError([&] { exchange.receive_reply(1000); }, kEndlessReplyText);
-    EXPECT_EQ(log.lines,
-              QStringList{QStringLiteral("reply from the pedal did not end within 1000 ms")});
+    expectEditorError([&] { exchange.receive_reply(1000); }, kSlowReplyText);
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines[0].startsWith("reply from the pedal too slow or incomplete: "));
+    EXPECT_TRUE(log.lines[0].endsWith(" bytes within 1000 ms"));
     EXPECT_EQ(bridge.purgeRxCount, 1);
     EXPECT_FALSE(exchange.exchangeInProgress());
+
+    // Once the trickle is over and dropped, the flood.
+    clock.sleepMs(10000);
+    log.lines.clear();
+    const std::int64_t t = clock.nowUs() + 100 * kMs;
+    for (int i = 0; i < 40; ++i)
+        bridge.arrive(t + i * 50 * kMs, std::vector<std::uint8_t>(8192, '?'));
+    expectEditorError([&] { exchange.receive_reply(1000); }, kEndlessReplyText);
+    EXPECT_EQ(log.lines.last(), QStringLiteral("reply from the pedal did not end within 1000 ms"));
 }
 
 TEST_F(MessageExchangeTest, SecondExchangeStartedDuringAWaitIsRefused) {
@@ -275,7 +316,7 @@ TEST_F(MessageExchangeTest, CollectReplyCutsAReplyThatNeverEnds) {
     QByteArray reply;
     const auto never = [](const QByteArray&) { return false; };
     EXPECT_THROW(exchange.collectReply(reply, never, 100, 2), EditorError);
-    EXPECT_EQ(log.lines.last(), endlessReplyLogLine(100));
+    EXPECT_EQ(log.lines.last(), slowReplyLogLine(100, reply.size()));
     EXPECT_LT(clock.nowUs(), 200 * kMs);
 }
 

@@ -1,6 +1,7 @@
 #include "params/ParamMessages.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace brivo {
 namespace {
@@ -33,8 +34,21 @@ TEST(ParamMessages, ValueOfEachKindOfParameter) {
     EXPECT_EQ(switch_value(false), 0);
 
     const std::tuple<int, std::uint32_t, std::int32_t> multis[] = {
-        {0, 4, 0},     {1, 4, 256},   {3, 4, 768},   {2, 3, 682}, {1, 3, 341},
-        {11, 12, 935}, {-1, 4, -256}, {-1, 3, -341}, {0, 1, 0},   {5, 0, 0},
+        {0, 4, 0},
+        {1, 4, 256},
+        {3, 4, 768},
+        {2, 3, 682},
+        {1, 3, 341},
+        {11, 12, 935},
+        {-1, 4, -256},
+        {-1, 3, -341},
+        {0, 1, 0},
+        {5, 0, 0},
+        // Extremes stay within 32 bits instead of overflowing.
+        {std::numeric_limits<int>::max(), 1, std::numeric_limits<std::int32_t>::max()},
+        {std::numeric_limits<int>::min(), 1, std::numeric_limits<std::int32_t>::min()},
+        {5, 5000, 0},
+        {1, std::numeric_limits<std::uint32_t>::max(), 0},
     };
     for (const auto& [index, options, value] : multis)
         EXPECT_EQ(multi_switch_value(index, options), value) << index << " of " << options;
@@ -55,9 +69,17 @@ TEST(ParamMessages, LimitMessageCarriesKindPotIndexAndValue) {
 
 TEST(ParamMessages, LimitButtonPercentage) {
     const std::pair<std::int32_t, int> cases[] = {
-        {0, 1},     {10, 1},     {11, 2},     {512, 51},   {700, 69},
-        {1013, 99}, {1014, 100}, {1023, 100}, {1024, 100}, // a maximum read back from the top limit
-                                                           // byte
+        {0, 1},
+        {10, 1},
+        {11, 2},
+        {512, 51},
+        {700, 69},
+        {1013, 99},
+        {1014, 100},
+        {1023, 100},
+        {1024, 100}, // a maximum read back from the top limit byte
+        {std::numeric_limits<std::int32_t>::max(), 100},
+        {std::numeric_limits<std::int32_t>::min(), -209715199},
     };
     for (const auto& [value, percent] : cases)
         EXPECT_EQ(limit_button_percent(value), percent) << value;

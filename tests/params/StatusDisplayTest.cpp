@@ -124,15 +124,16 @@ TEST_F(StatusDisplay, LimitsShowForAssignedPotsOnly) {
     s.minLimit(1) = 20; // pot 1 is not assigned: ignored
     s.minLimit(2) = 63;
     s.maxLimit(2) = 63;
-    s.minLimit(3) = 127;
-    s.maxLimit(3) = 127;
+    // Bytes past the scale are held to it: 255 would give 2048 and "200%".
+    s.minLimit(3) = 255;
+    s.maxLimit(3) = 255;
     apply_status_limits(*form, params, s.bytes);
 
     const std::tuple<int, const char*, std::uint32_t, const char*, std::uint32_t> expected[] = {
         {0, "1%", 0, "100%", 1023},
         // Read back as when set: the same limit shows the same percentage.
         {2, "51%", 512, "51%", 512},
-        {3, "100%", 1024, "100%", 1024},
+        {3, "100%", 1023, "100%", 1023},
     };
     for (const auto& [j, minText, min, maxText, max] : expected) {
         EXPECT_EQ(form->btnMin(j)->text(), minText) << j;

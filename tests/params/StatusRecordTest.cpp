@@ -3,6 +3,7 @@
 #include "params/ParamMessages.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace brivo {
 namespace {
@@ -38,6 +39,13 @@ TEST(StatusRecord, MultiSwitchIndexRule) {
         {5000, 4, 3},   // far past the end: the last option
         {1023, 41, 40}, // one reduction is not enough from 38 options on
         {1023, 1, 0},
+        // The extremes, where the reduction by one must not overflow.
+        {std::numeric_limits<std::int32_t>::min(), 1024, -1},
+        {std::numeric_limits<std::int32_t>::min(), 1, -1},
+        {std::numeric_limits<std::int32_t>::max(), 1024, 1023},
+        {std::numeric_limits<std::int32_t>::max(), 1, 0},
+        {5, 1025, -1}, // more options than steps
+        {5, std::numeric_limits<std::uint32_t>::max(), -1},
     };
     for (const auto& [value, options, index] : cases)
         EXPECT_EQ(multi_switch_index(value, options), index) << value << " / " << options;
@@ -57,7 +65,10 @@ TEST(StatusRecord, LimitBytesAndTheirButtonTexts) {
         {0, 0, "1%", 1023, "100%"},
         // One formula for both buttons, read back as when set: 512 is 51%.
         {63, 512, "51%", 512, "51%"},
-        {127, 1024, "100%", 1024, "100%"},
+        // Held to the value scale: nothing above 1023, however large the byte.
+        {127, 1023, "100%", 1023, "100%"},
+        {128, 1023, "100%", 1023, "100%"},
+        {255, 1023, "100%", 1023, "100%"},
         {1, 16, "2%", 16, "2%"},
     };
     for (const Case& c : cases) {

@@ -292,7 +292,9 @@ TEST_F(Build, MissingResourceEndsTheCommandThroughTheGeneralErrorReport) {
     for (const auto& [effect, message] : cases) {
         ASSERT_TRUE(showEffect("Good", true));
         dialogs.messages.clear();
-        runGuarded(dialogs, [&] { showEffect(QString::fromLatin1(effect), true); });
+        // A structured binding is not captured by a lambda before C++20 compilers caught up.
+        const QString name = QString::fromLatin1(effect);
+        runGuarded(dialogs, [&] { showEffect(name, true); });
         EXPECT_EQ(dialogs.messages, QStringList{QString::fromLatin1(message)});
         EXPECT_FALSE(form->isVisible()) << effect;
         EXPECT_TRUE(controls().isEmpty()) << effect;

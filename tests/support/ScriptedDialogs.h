@@ -34,6 +34,15 @@ class ScriptedDialogs final : public Dialogs {
         return file;
     }
 
+    QString saveFileName(const QString& filter) override {
+        fileFilters.append(filter);
+        if (saveFiles.empty())
+            return {};
+        QString file = saveFiles.front();
+        saveFiles.pop_front();
+        return file;
+    }
+
     QStringList messages;
     QStringList questions;
     QStringList fileFilters;
@@ -41,6 +50,7 @@ class ScriptedDialogs final : public Dialogs {
     std::deque<QString> files;
     // Runs while a message box is open, as a user would look at the windows then.
     std::function<void(const QString&)> onMessage;
+    std::deque<QString> saveFiles;
 };
 
 } // namespace brivo::test
