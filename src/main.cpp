@@ -1,4 +1,5 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
+#include "app/Looks.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
@@ -8,9 +9,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDesktopServices>
+#include <QDir>
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
+    // A large-text look draws every window larger, which Qt takes only before it starts.
+    brivo::prepare_look_scale(
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath(brivo::kMakerFolder));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brivo-editor"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tandrel Editor"));

@@ -14,6 +14,9 @@ struct Environment {
     std::function<void(const QUrl&)> openUrl;
 };
 
+// The maker's folder in the documents folder: the look file, and the product folder.
+inline const QString kMakerFolder = QStringLiteral("Tandrel");
+
 inline const QString kMakerWebSite = QStringLiteral("https://www.tandrel.com");
 
 } // namespace brivo

@@ -2,6 +2,7 @@
 
 #include "app/AppVersion.h"
 #include "app/Editor.h"
+#include "app/LookMenu.h"
 #include "app/TformPrint.h"
 #include "base/Guard.h"
 #include "link/LinkSettings.h"
@@ -26,7 +27,6 @@ constexpr int kClientHeight = 480;
 constexpr int kDesignLeft = 37;
 constexpr int kDesignTop = 31;
 constexpr int kVersionCheckIntervalMs = 1000;
-const QString kMakerFolder = QStringLiteral("Tandrel");
 const QString kProductFolder = QStringLiteral("Brivo");
 } // namespace
 
@@ -269,7 +269,12 @@ void TformMain::FormCreate() {
     menuAppVersion->setText(menuAppVersion->text() + QStringLiteral(" ") + get_app_version());
     // 9. The maker's folders in the documents folder.
     createMakerFolders();
-    // 10. The Look menu and the saved look join here.
+    // 10. The Look menu, then the saved look.
+    lookMenu =
+        new LookMenu(menuLook, QDir(editor_.environment.documentsFolder).filePath(kMakerFolder),
+                     editor_.dialogs);
+    lookMenu->build_look_menu();
+    lookMenu->apply_saved_look();
 }
 
 void TformMain::createMakerFolders() {

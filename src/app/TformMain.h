@@ -21,6 +21,7 @@ struct Editor;
 class TformFXParameters;
 class TformFXInfo;
 class TformPrint;
+class LookMenu;
 
 // The main window: device labels, command buttons, the category and effect
 // lists, and the menus. Its handlers wire controls to the subsystems.
@@ -92,6 +93,8 @@ class TformMain final : public QWidget {
     QListWidget* lstCategory = nullptr;
     QListWidget* lstEffects = nullptr;
     QTimer* TimerCheckWebVersion = nullptr;
+    // Settings > Look and the saved look.
+    LookMenu* lookMenu = nullptr;
 
     QMenu* menuFile = nullptr;
     QAction* menuLoadConfiguration = nullptr;
