@@ -32,6 +32,13 @@ int main(int argc, char** argv) {
         QStringLiteral(
             "List a virtual pedal beside real ones, to try the editor without hardware."));
     options.addOption(virtualPedal);
+    const QCommandLineOption versionCheckSite(
+        QStringLiteral("version-check-site"),
+        QStringLiteral("Ask this web site (https://host) for the latest version once at start; "
+                       "an empty address turns the check off. Default: \"%1\".")
+            .arg(QStringLiteral(BRIVO_VERSION_CHECK_SITE)),
+        QStringLiteral("address"), QStringLiteral(BRIVO_VERSION_CHECK_SITE));
+    options.addOption(versionCheckSite);
     options.process(app);
 
     brivo::RealClock clock;
@@ -40,6 +47,7 @@ int main(int argc, char** argv) {
     environment.documentsFolder =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     environment.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    environment.versionCheckSite = options.value(versionCheckSite);
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
     editor->d2xx.addDriver(std::make_unique<brivo::UsbDriver>());

@@ -4,6 +4,7 @@
 #include "app/Editor.h"
 #include "app/LookMenu.h"
 #include "app/TformPrint.h"
+#include "app/VersionCheck.h"
 #include "base/Guard.h"
 #include "link/LinkSettings.h"
 
@@ -264,7 +265,12 @@ void TformMain::FormCreate() {
     create_categories();
     // 6. Pot limits.
     editor_.params.reset_min_max_array();
-    // 7. The online version check joins here.
+    // 7. The online version check, sent about a second after start.
+    versionCheck =
+        new VersionCheck(editor_.environment.versionCheckSite, editor_.dialogs, editor_.log, this);
+    connect(TimerCheckWebVersion, &QTimer::timeout, this,
+            [this] { guarded([this] { checkmostrecentversiononwebsite(); }); });
+    TimerCheckWebVersion->start();
     // 8. The program version in the Help menu.
     menuAppVersion->setText(menuAppVersion->text() + QStringLiteral(" ") + get_app_version());
     // 9. The maker's folders in the documents folder.
@@ -300,6 +306,11 @@ void TformMain::closeEvent(QCloseEvent* event) {
 void TformMain::menuSupportClick() {
     if (editor_.environment.openUrl)
         editor_.environment.openUrl(QUrl(kMakerWebSite + QStringLiteral("/contact-us/")));
+}
+
+void TformMain::checkmostrecentversiononwebsite() {
+    TimerCheckWebVersion->stop();
+    versionCheck->start();
 }
 
 void TformMain::menuDiagnosticConsoleClick() {

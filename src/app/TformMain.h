@@ -22,6 +22,7 @@ class TformFXParameters;
 class TformFXInfo;
 class TformPrint;
 class LookMenu;
+class VersionCheck;
 
 // The main window: device labels, command buttons, the category and effect
 // lists, and the menus. Its handlers wire controls to the subsystems.
@@ -41,6 +42,8 @@ class TformMain final : public QWidget {
     void read_eeprom_identity();
     void menuSupportClick();
     void menuDiagnosticConsoleClick();
+    // TimerCheckWebVersion's tick: stops the timer and sends the version request.
+    void checkmostrecentversiononwebsite();
 
     // Category browser.
     void create_categories();
@@ -95,6 +98,8 @@ class TformMain final : public QWidget {
     QTimer* TimerCheckWebVersion = nullptr;
     // Settings > Look and the saved look.
     LookMenu* lookMenu = nullptr;
+    // The one version request of the run.
+    VersionCheck* versionCheck = nullptr;
 
     QMenu* menuFile = nullptr;
     QAction* menuLoadConfiguration = nullptr;
