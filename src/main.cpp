@@ -1,4 +1,5 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
+#include "app/AppIcon.h"
 #include "app/Looks.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("brivo-editor"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tandrel Editor"));
     QApplication::setApplicationVersion(QStringLiteral(BRIVO_VERSION_TEXT));
+    // Desktops match the window to its desktop entry, and its icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("com.tandrel.BrivoEditor"));
+    QApplication::setWindowIcon(brivo::app_icon());
 
     QCommandLineParser options;
     options.setApplicationDescription(
