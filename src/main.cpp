@@ -1,6 +1,8 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
+#include "app/AppIcon.h"
 #include "app/AppIdentity.h"
 #include "app/DriverOptions.h"
+#include "app/Looks.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
@@ -8,12 +10,20 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDesktopServices>
+#include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // A large-text look draws every window larger, which Qt takes only before it starts.
+    brivo::prepare_look_scale(
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath(brivo::kMakerFolder));
     QApplication app(argc, argv);
     brivo::configure_application();
+    // Desktops match the window to its desktop entry, and its icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("com.tandrel.BrivoEditor"));
+    QApplication::setWindowIcon(brivo::app_icon());
 
     QCommandLineParser options;
     options.setApplicationDescription(
@@ -22,6 +32,13 @@ int main(int argc, char** argv) {
     options.addVersionOption();
     const brivo::DriverOptions driverOptions;
     driverOptions.addTo(options);
+    const QCommandLineOption versionCheckSite(
+        QStringLiteral("version-check-site"),
+        QStringLiteral("Ask this web site (https://host) for the latest version once at start; "
+                       "an empty address turns the check off. Default: \"%1\".")
+            .arg(QStringLiteral(BRIVO_VERSION_CHECK_SITE)),
+        QStringLiteral("address"), QStringLiteral(BRIVO_VERSION_CHECK_SITE));
+    options.addOption(versionCheckSite);
     options.process(app);
 
     brivo::RealClock clock;
@@ -30,6 +47,7 @@ int main(int argc, char** argv) {
     environment.documentsFolder =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     environment.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    environment.versionCheckSite = options.value(versionCheckSite);
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
     if (const QString fault = driverOptions.registerDrivers(options, editor->d2xx, clock);

@@ -3,7 +3,9 @@
 #include "app/AppIdentity.h"
 #include "app/AppVersion.h"
 #include "app/Editor.h"
+#include "app/LookMenu.h"
 #include "app/TformPrint.h"
+#include "app/VersionCheck.h"
 #include "base/Guard.h"
 #include "firmware/TformFirmwareUpgrade.h"
 #include "link/LinkSettings.h"
@@ -28,7 +30,6 @@ constexpr int kClientHeight = 480;
 constexpr int kDesignLeft = 37;
 constexpr int kDesignTop = 31;
 constexpr int kVersionCheckIntervalMs = 1000;
-const QString kMakerFolder = QStringLiteral("Tandrel");
 const QString kProductFolder = QStringLiteral("Brivo");
 constexpr const char* kCloseDuringUpgradeText =
     "A firmware upgrade is running. Closing the editor now stops it and leaves the pedal "
@@ -276,12 +277,22 @@ void TformMain::FormCreate() {
     create_categories();
     // 6. Pot limits.
     editor_.params.reset_min_max_array();
-    // 7. The online version check joins here.
+    // 7. The online version check, sent about a second after start.
+    versionCheck =
+        new VersionCheck(editor_.environment.versionCheckSite, editor_.dialogs, editor_.log, this);
+    connect(TimerCheckWebVersion, &QTimer::timeout, this,
+            [this] { guarded([this] { checkmostrecentversiononwebsite(); }); });
+    TimerCheckWebVersion->start();
     // 8. The program version in the Help menu.
     menuAppVersion->setText(menuAppVersion->text() + QStringLiteral(" ") + get_app_version());
     // 9. The maker's folders in the documents folder.
     createMakerFolders();
-    // 10. The Look menu and the saved look join here.
+    // 10. The Look menu, then the saved look.
+    lookMenu =
+        new LookMenu(menuLook, QDir(editor_.environment.documentsFolder).filePath(kMakerFolder),
+                     editor_.dialogs);
+    lookMenu->build_look_menu();
+    lookMenu->apply_saved_look();
     updateMenus();
 }
 
@@ -303,8 +314,6 @@ void TformMain::updateMenus() {
     // Upgrade mode may change whenever no upgrade runs; "Start Firmware
     // Upgrade" is offered by the bootloader check alone.
     menuFirmwareUpgradeMode->setEnabled(firmware_ == nullptr || !firmware_->upgradeRunning());
-    // Looks are not built yet: the submenu has no items.
-    menuLook->menuAction()->setEnabled(false);
 }
 
 void TformMain::createMakerFolders() {
@@ -337,6 +346,11 @@ void TformMain::closeEvent(QCloseEvent* event) {
 void TformMain::menuSupportClick() {
     if (editor_.environment.openUrl)
         editor_.environment.openUrl(QUrl(kMakerWebSite + QStringLiteral("/contact-us/")));
+}
+
+void TformMain::checkmostrecentversiononwebsite() {
+    TimerCheckWebVersion->stop();
+    versionCheck->start();
 }
 
 void TformMain::menuDiagnosticConsoleClick() {

@@ -24,6 +24,8 @@ class TformFXParameters;
 class TformFXInfo;
 class TformFirmwareUpgrade;
 class TformPrint;
+class LookMenu;
+class VersionCheck;
 
 // The main window: device labels, command buttons, the category and effect
 // lists, and the menus. Its handlers wire controls to the subsystems.
@@ -44,6 +46,8 @@ class TformMain final : public QWidget {
     void read_eeprom_identity();
     void menuSupportClick();
     void menuDiagnosticConsoleClick();
+    // TimerCheckWebVersion's tick: stops the timer and sends the version request.
+    void checkmostrecentversiononwebsite();
 
     // Category browser.
     void create_categories();
@@ -112,6 +116,10 @@ class TformMain final : public QWidget {
     QListWidget* lstCategory = nullptr;
     QListWidget* lstEffects = nullptr;
     QTimer* TimerCheckWebVersion = nullptr;
+    // Settings > Look and the saved look.
+    LookMenu* lookMenu = nullptr;
+    // The one version request of the run.
+    VersionCheck* versionCheck = nullptr;
 
     QMenu* menuFile = nullptr;
     QAction* menuLoadConfiguration = nullptr;

@@ -14,7 +14,7 @@ namespace {
 
 // Every folder of compiled-in resources that the editor finds by name. Names
 // must be unique across the folders; the first folder listed wins otherwise.
-constexpr std::array kResourceFolders = {":/catalogue", ":/firmware"};
+constexpr std::array kResourceFolders = {":/catalogue", ":/firmware", ":/looks"};
 
 // Upper-case resource name -> resource path, built once on first use.
 QHash<QString, QString> buildIndex() {

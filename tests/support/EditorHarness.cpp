@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace brivo::test {
@@ -28,9 +29,12 @@ void EditorHarness::start() {
     Environment environment;
     environment.documentsFolder = documents.path();
     environment.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
+    environment.versionCheckSite = versionCheckSite;
     auto editor = std::make_unique<Editor>(clock, dialogs, environment);
     editor->d2xx.addDriver(std::move(pendingDriver_));
     program_ = std::make_unique<Program>(std::move(editor));
+    if (!runVersionTimer)
+        main().TimerCheckWebVersion->stop();
     program_->formMain().show();
 }
 

@@ -65,6 +65,11 @@ class EditorHarness {
     QTemporaryDir documents;
     VirtualDriver* driver = nullptr;
     QList<QUrl> openedUrls;
+    // The web site of the version check; empty keeps it off.
+    QString versionCheckSite;
+    // The version timer is real time; it stays stopped unless a test wants it,
+    // so no test hears from it by chance.
+    bool runVersionTimer = false;
 
   private:
     std::unique_ptr<VirtualDriver> pendingDriver_;

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch folder and checks what a desktop needs:
+# program, desktop entry, icons, metainfo, man page and udev rule.
+# Usage: check-install.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+
+fail() { echo "check-install: $*" >&2; exit 1; }
+root="$stage/usr"
+id=com.tandrel.BrivoEditor
+for f in bin/brivo-editor share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/brivo-editor.1; do
+  [ -s "$root/$f" ] || fail "missing $f"
+done
+for size in 16 24 32 48 64 128 256; do
+  png="$root/share/icons/hicolor/${size}x${size}/apps/$id.png"
+  [ -s "$png" ] || fail "missing the ${size}px icon"
+  # PNG signature and width in the IHDR chunk.
+  [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+  [ "$(od -An -tu1 -j 16 -N 4 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')" = "$size" ] \
+    || fail "$png is not ${size}px wide"
+done
+
+desktop="$root/share/applications/$id.desktop"
+grep -qx 'Categories=AudioVideo;Audio;Music;' "$desktop" || fail "desktop entry categories"
+grep -qx "Icon=$id" "$desktop" || fail "desktop entry icon"
+grep -qx 'Exec=brivo-editor' "$desktop" || fail "desktop entry command"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+
+metainfo="$root/share/metainfo/$id.metainfo.xml"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo release is not $version"
+if command -v appstream-util >/dev/null; then
+  appstream-util validate-relax --nonet "$metainfo" >/dev/null || fail "metainfo does not validate"
+elif command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate"
+fi
+
+# The rule goes where udev reads it: the packages' folder, or the
+# administrator's when the prefix is not /usr. The uaccess tag works only
+# before systemd's 73-seat-late.rules.
+rules=$(ls "$root"/lib/udev/rules.d/*brivo*.rules "$stage"/etc/udev/rules.d/*brivo*.rules 2>/dev/null || true)
+[ -n "$rules" ] || fail "missing the udev rule"
+for rule in $rules; do
+  number=$(basename "$rule" | cut -d- -f1)
+  if grep -q uaccess "$rule" && [ "$number" -ge 73 ]; then fail "$rule comes too late for uaccess"; fi
+done
+
+out=$(QT_QPA_PLATFORM=offscreen "$root/bin/brivo-editor" --version)
+[ "$out" = "brivo-editor $version" ] || fail "--version printed '$out'"
+help=$(QT_QPA_PLATFORM=offscreen "$root/bin/brivo-editor" --help)
+for option in --help --version --virtual-pedal --virtual-pedal-bootloader --driver --port \
+  --version-check-site; do
+  grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
+  grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-editor.1" || fail "man page lacks $option"
+done
+echo "check-install: all in place"
