@@ -172,12 +172,21 @@ void TformMain::createControls() {
 void TformMain::createMenus() {
     menuFile = MenuBar1->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    menuLoadConfiguration = makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
-                                       QStringLiteral("Load Configuration"));
-    menuLoadConfiguration->setVisible(false);
-    menuSaveConfiguration = makeAction(menuFile, QStringLiteral("menuSaveConfiguration"),
-                                       QStringLiteral("Save Configuration"));
-    menuSaveConfiguration->setVisible(false);
+    // A player keeps an effect's settings in files: one per effect, and
+    // others of the player's choosing.
+    menuLoadConfiguration =
+        makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
+                   QStringLiteral("Load Configuration"), [this] { menuLoadConfigurationClick(); });
+    menuSaveConfiguration =
+        makeAction(menuFile, QStringLiteral("menuSaveConfiguration"),
+                   QStringLiteral("Save Configuration"), [this] { menuSaveConfigurationClick(); });
+    menuLoadConfigurationFrom = makeAction(menuFile, QStringLiteral("menuLoadConfigurationFrom"),
+                                           QStringLiteral("Load Configuration From..."),
+                                           [this] { menuLoadConfigurationFromClick(); });
+    menuSaveConfigurationAs = makeAction(menuFile, QStringLiteral("menuSaveConfigurationAs"),
+                                         QStringLiteral("Save Configuration As..."),
+                                         [this] { menuSaveConfigurationAsClick(); });
+    updateConfigurationMenu();
     menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"));
     menuLoadIR->setEnabled(false);
     menuFile->addSeparator();

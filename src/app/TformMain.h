@@ -71,6 +71,15 @@ class TformMain final : public QWidget {
     void btnTestClick();
     void btnAssignClick();
 
+    // Effect configuration files.
+    void menuSaveConfigurationClick();
+    void menuLoadConfigurationClick();
+    void menuSaveConfigurationAsClick();
+    void menuLoadConfigurationFromClick();
+    // The four items are enabled while the FX Parameters window is built for
+    // the effect a connected pedal runs.
+    void updateConfigurationMenu();
+
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
     QLabel* lblSerialNumber = nullptr;
@@ -96,6 +105,8 @@ class TformMain final : public QWidget {
     QMenu* menuFile = nullptr;
     QAction* menuLoadConfiguration = nullptr;
     QAction* menuSaveConfiguration = nullptr;
+    QAction* menuLoadConfigurationFrom = nullptr;
+    QAction* menuSaveConfigurationAs = nullptr;
     QAction* menuLoadIR = nullptr;
     QAction* menuUploadFile = nullptr;
     QMenu* menuConnection = nullptr;
@@ -130,6 +141,15 @@ class TformMain final : public QWidget {
     QLabel* makeLabel(const QString& name, const QString& text, QRect geometry);
     QAction* makeAction(QMenu* menu, const QString& name, const QString& text,
                         std::function<void()> handler = {});
+
+    bool configurationAvailable() const;
+    // The effect's own file; empty without a documents folder or an effect.
+    QString configurationPath() const;
+    // The effect's own file when the items are usable; empty, after telling
+    // the player why, without a documents folder.
+    QString usableConfigurationPath();
+    void saveConfigurationTo(const QString& path);
+    void loadConfigurationFrom(const QString& path);
 
     // Waits for the upload's answer, moving the progress bar meanwhile; false
     // when the link failed.

@@ -95,7 +95,9 @@ void TformMain::btnGetFXInfoClick() {
 }
 
 bool TformMain::showFXParameters(const QString& caption) {
-    return fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
+    const bool shown = fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
+    updateConfigurationMenu();
+    return shown;
 }
 
 bool TformMain::move_up_or_down(int key) {

@@ -97,6 +97,7 @@ void TformMain::menuDisconnectClick() {
             }
         }
     }
+    updateConfigurationMenu();
 }
 
 } // namespace brivo

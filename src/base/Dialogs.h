@@ -13,8 +13,13 @@ class Dialogs {
     virtual void showMessage(const QString& text) = 0;
     // A Yes/No question, Yes the default; true unless the answer is No.
     virtual bool askYesNo(const QString& text) = 0;
-    // An open-file dialog; an empty text when the user cancels.
-    virtual QString openFileName(const QString& filter) = 0;
+    // An open-file dialog, opening in `folder` (the last one used when empty);
+    // an empty text when the user cancels.
+    virtual QString openFileName(const QString& filter, const QString& folder = QString()) = 0;
+    // A save-file dialog in `folder` proposing `name`; it asks before
+    // replacing a file. An empty text when the user cancels.
+    virtual QString saveFileName(const QString& filter, const QString& folder,
+                                 const QString& name) = 0;
 };
 
 } // namespace brivo
