@@ -187,7 +187,8 @@ void TformMain::createMenus() {
                                          QStringLiteral("Save Configuration As..."),
                                          [this] { menuSaveConfigurationAsClick(); });
     updateConfigurationMenu();
-    menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"));
+    menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"),
+                            [this] { menuLoadIRClick(); });
     menuLoadIR->setEnabled(false);
     menuFile->addSeparator();
     // Sends a file of hex digit pairs as it stands: for programs from the maker.

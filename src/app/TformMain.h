@@ -71,6 +71,10 @@ class TformMain final : public QWidget {
     void btnTestClick();
     void btnAssignClick();
 
+    // Impulse responses.
+    void menuLoadIRClick();
+    void load_ir_from_wav();
+
     // Effect configuration files.
     void menuSaveConfigurationClick();
     void menuLoadConfigurationClick();

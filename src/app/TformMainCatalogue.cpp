@@ -4,6 +4,7 @@
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
 #include "catalogue/TformFXInfo.h"
+#include "ir/IrSplice.h"
 #include "params/TformFXParameters.h"
 
 #include <QAction>
@@ -86,7 +87,9 @@ void TformMain::effetto_cliccato() {
         btnStoreSettingsOnPedal->setEnabled(false);
     }
     showFXParameters(catalogue.currentEffectName);
-    menuLoadIR->setEnabled(catalogue.currentCategory == kImpulseResponseCategory);
+    // Only the effects with a response region take one ("Cabinet IR + EQ" has none).
+    menuLoadIR->setEnabled(catalogue.currentCategory == kImpulseResponseCategory &&
+                           ir_layout_of(catalogue.currentEffectName).has_value());
 }
 
 void TformMain::btnGetFXInfoClick() {
