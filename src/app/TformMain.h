@@ -21,6 +21,7 @@ struct Editor;
 class TformFXParameters;
 class TformFXInfo;
 class TformPrint;
+class TformIRResponse;
 
 // The main window: device labels, command buttons, the category and effect
 // lists, and the menus. Its handlers wire controls to the subsystems.
@@ -74,6 +75,7 @@ class TformMain final : public QWidget {
     // Impulse responses.
     void menuLoadIRClick();
     void load_ir_from_wav();
+    TformIRResponse* irResponse() const { return irResponse_; }
 
     // Effect configuration files.
     void menuSaveConfigurationClick();
@@ -172,6 +174,8 @@ class TformMain final : public QWidget {
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;
+    // The loaded response's picture, made at the first Load IR.
+    TformIRResponse* irResponse_ = nullptr;
 };
 
 } // namespace brivo

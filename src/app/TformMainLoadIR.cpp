@@ -5,6 +5,7 @@
 #include "base/EditorError.h"
 #include "catalogue/ResourceName.h"
 #include "ir/IrSplice.h"
+#include "ir/TformIRResponse.h"
 #include "ir/WavImpulse.h"
 #include "link/HexText.h"
 
@@ -107,6 +108,11 @@ void TformMain::load_ir_from_wav() {
                        .arg(response.framesAtPedalRate)
                        .arg(layout->samples - response.framesAtPedalRate)
                        .arg(layout->samples));
+    // The picture stands beside the main window while the box is read.
+    if (irResponse_ == nullptr)
+        irResponse_ = new TformIRResponse(this);
+    irResponse_->move(frameGeometry().topRight());
+    irResponse_->showResponse(name, response.samples);
     editor_.dialogs.showMessage(box.join(QStringLiteral("\r\n")));
 }
 

@@ -3,6 +3,9 @@
 
 #include "../ir/RiffWriter.h"
 #include "app/Editor.h"
+#include "ir/TformIRResponse.h"
+
+#include <QLineSeries>
 
 #include <QAction>
 #include <QDir>
@@ -63,6 +66,12 @@ TEST_F(LoadIRJourney, EachEffectGetsItsResponseInItsRegionAndTheUploadSendsIt) {
                                  "Sample rate: 48000\r\nBits per sample: 24")
                       .arg(44 + 3 * c.n + (c.n % 2))) // with the pad byte of an odd chunk
             << h.dialogs.messages.last().toStdString();
+        // The picture shows the N samples used and the audible range.
+        ASSERT_NE(main().irResponse(), nullptr);
+        EXPECT_TRUE(main().irResponse()->isVisible());
+        EXPECT_EQ(main().irResponse()->waveform->count(), c.n);
+        EXPECT_GE(main().irResponse()->magnitude->at(0).x(), 20.0);
+        EXPECT_LE(main().irResponse()->magnitude->points().last().x(), 20000.0);
         const std::size_t from = mark();
         h.click(main().btnUpload);
         ASSERT_EQ(writesSince(from).size(), 1) << c.effect;
