@@ -32,6 +32,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     formFXParameters_->onClosed = [main = formMain_.get()] {
         main->btnRequest->setEnabled(false);
         main->btnAssign->setEnabled(false);
+        main->updateConfigurationMenu();
     };
     formFXInfo_ = std::make_unique<TformFXInfo>();
     formMain_->attachWindows(formPrint_.get(), formFXParameters_.get(), formFXInfo_.get());

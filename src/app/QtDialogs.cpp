@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -25,12 +26,13 @@ bool QtDialogs::askYesNo(const QString& text) {
     return answer == QMessageBox::Yes;
 }
 
-QString QtDialogs::openFileName(const QString& filter) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), filter);
+QString QtDialogs::openFileName(const QString& filter, const QString& folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), folder, filter);
 }
 
-QString QtDialogs::saveFileName(const QString& filter) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), filter);
+QString QtDialogs::saveFileName(const QString& filter, const QString& folder, const QString& name) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                        QDir(folder).filePath(name), filter);
 }
 
 } // namespace brivo

@@ -9,8 +9,9 @@ class QtDialogs final : public Dialogs {
   public:
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
-    QString openFileName(const QString& filter) override;
-    QString saveFileName(const QString& filter) override;
+    QString openFileName(const QString& filter, const QString& folder = QString()) override;
+    QString saveFileName(const QString& filter, const QString& folder,
+                         const QString& name) override;
 };
 
 } // namespace brivo

@@ -8,6 +8,7 @@
 #include "app/VersionCheck.h"
 #include "base/Guard.h"
 #include "firmware/TformFirmwareUpgrade.h"
+#include "ir/IrSplice.h"
 #include "link/LinkSettings.h"
 
 #include <QCheckBox>
@@ -184,13 +185,23 @@ void TformMain::createMenus() {
     menuFile->setObjectName(QStringLiteral("menuFile"));
     // The link may have become busy or free since the last update.
     connect(menuFile, &QMenu::aboutToShow, this, &TformMain::updateMenus);
-    menuLoadConfiguration = makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
-                                       QStringLiteral("Load Configuration"));
-    menuLoadConfiguration->setVisible(false);
-    menuSaveConfiguration = makeAction(menuFile, QStringLiteral("menuSaveConfiguration"),
-                                       QStringLiteral("Save Configuration"));
-    menuSaveConfiguration->setVisible(false);
-    menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"));
+    // A player keeps an effect's settings in files: one per effect, and
+    // others of the player's choosing.
+    menuLoadConfiguration =
+        makeAction(menuFile, QStringLiteral("menuLoadConfiguration"),
+                   QStringLiteral("Load Configuration"), [this] { menuLoadConfigurationClick(); });
+    menuSaveConfiguration =
+        makeAction(menuFile, QStringLiteral("menuSaveConfiguration"),
+                   QStringLiteral("Save Configuration"), [this] { menuSaveConfigurationClick(); });
+    menuLoadConfigurationFrom = makeAction(menuFile, QStringLiteral("menuLoadConfigurationFrom"),
+                                           QStringLiteral("Load Configuration From..."),
+                                           [this] { menuLoadConfigurationFromClick(); });
+    menuSaveConfigurationAs = makeAction(menuFile, QStringLiteral("menuSaveConfigurationAs"),
+                                         QStringLiteral("Save Configuration As..."),
+                                         [this] { menuSaveConfigurationAsClick(); });
+    updateConfigurationMenu();
+    menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"),
+                            [this] { menuLoadIRClick(); });
     menuLoadIR->setEnabled(false);
     menuFile->addSeparator();
     // Sends a file of hex digit pairs as it stands: for programs from the maker.
@@ -301,12 +312,11 @@ bool TformMain::isConnected() const {
 }
 
 void TformMain::updateMenus() {
-    // Effect configuration files are not built yet (the items stay hidden too).
-    menuLoadConfiguration->setEnabled(false);
-    menuSaveConfiguration->setEnabled(false);
-    // Loading impulse responses is not built yet. When it is, the item is
-    // offered while an effect of the "Impulse Response" category is chosen.
-    menuLoadIR->setEnabled(false);
+    updateConfigurationMenu();
+    // Only the effects with a response region take one ("Cabinet IR + EQ" has none).
+    const CatalogueState& catalogue = editor_.catalogue;
+    menuLoadIR->setEnabled(catalogue.currentCategory == kImpulseResponseCategory &&
+                           ir_layout_of(catalogue.currentEffectName).has_value());
     // A raw upload waits for the pedal's answer: only on an open bridge with
     // the link free.
     menuUploadFile->setEnabled(isConnected() && !editor_.exchange.exchangeInProgress() &&

@@ -26,6 +26,7 @@ class TformFirmwareUpgrade;
 class TformPrint;
 class LookMenu;
 class VersionCheck;
+class TformIRResponse;
 
 // The main window: device labels, command buttons, the category and effect
 // lists, and the menus. Its handlers wire controls to the subsystems.
@@ -94,6 +95,19 @@ class TformMain final : public QWidget {
     void updateMenus();
     // Whether a bridge is open (Disconnect is offered).
     bool isConnected() const;
+    // Impulse responses.
+    void menuLoadIRClick();
+    void load_ir_from_wav();
+    TformIRResponse* irResponse() const { return irResponse_; }
+
+    // Effect configuration files.
+    void menuSaveConfigurationClick();
+    void menuLoadConfigurationClick();
+    void menuSaveConfigurationAsClick();
+    void menuLoadConfigurationFromClick();
+    // The four items are enabled while the FX Parameters window is built for
+    // the effect a connected pedal runs.
+    void updateConfigurationMenu();
 
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
@@ -124,6 +138,8 @@ class TformMain final : public QWidget {
     QMenu* menuFile = nullptr;
     QAction* menuLoadConfiguration = nullptr;
     QAction* menuSaveConfiguration = nullptr;
+    QAction* menuLoadConfigurationFrom = nullptr;
+    QAction* menuSaveConfigurationAs = nullptr;
     QAction* menuLoadIR = nullptr;
     QAction* menuUploadFile = nullptr;
     QMenu* menuConnection = nullptr;
@@ -158,6 +174,15 @@ class TformMain final : public QWidget {
     QLabel* makeLabel(const QString& name, const QString& text, QRect geometry);
     QAction* makeAction(QMenu* menu, const QString& name, const QString& text,
                         std::function<void()> handler = {});
+
+    bool configurationAvailable() const;
+    // The effect's own file; empty without a documents folder or an effect.
+    QString configurationPath() const;
+    // The effect's own file when the items are usable; empty, after telling
+    // the player why, without a documents folder.
+    QString usableConfigurationPath();
+    void saveConfigurationTo(const QString& path);
+    void loadConfigurationFrom(const QString& path);
 
     // Waits for the upload's answer, moving the progress bar meanwhile; false
     // when the link failed.
@@ -201,6 +226,8 @@ class TformMain final : public QWidget {
     TformFirmwareUpgrade* firmware_ = nullptr;
     // What upgradeRunningChanged disabled, to enable again.
     std::vector<QObject*> lockedForUpgrade_;
+    // The loaded response's picture, made at the first Load IR.
+    TformIRResponse* irResponse_ = nullptr;
 };
 
 } // namespace brivo

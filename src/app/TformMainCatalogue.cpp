@@ -4,6 +4,7 @@
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
 #include "catalogue/TformFXInfo.h"
+#include "ir/IrSplice.h"
 #include "params/TformFXParameters.h"
 
 #include <QAction>
@@ -101,7 +102,9 @@ void TformMain::btnGetFXInfoClick() {
 }
 
 bool TformMain::showFXParameters(const QString& caption) {
-    return fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
+    const bool shown = fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
+    updateConfigurationMenu();
+    return shown;
 }
 
 bool TformMain::move_up_or_down(int key) {

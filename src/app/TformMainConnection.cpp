@@ -114,6 +114,7 @@ void TformMain::menuDisconnectClick() {
         for (int j = 0; j < static_cast<int>(editor_.params.potCount); ++j)
             fxParameters_->setLimitButtonsEnabled(j, false);
     }
+    updateConfigurationMenu();
 }
 
 } // namespace brivo

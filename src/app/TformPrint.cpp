@@ -131,7 +131,8 @@ void TformPrint::btnClearClick() {
 }
 
 void TformPrint::btnSaveClick() {
-    const QString path = dialogs_.saveFileName(kSaveFilter);
+    const QString path =
+        dialogs_.saveFileName(kSaveFilter, QString(), QStringLiteral("brivo-console.txt"));
     if (path.isEmpty())
         return;
     // Written whole or not at all: a failed save leaves an earlier file as it was.

@@ -14,10 +14,13 @@ class Dialogs {
     // A Yes/No question, Yes the default; true only for Yes. Esc or the
     // window's close button answer No: the safer choice.
     virtual bool askYesNo(const QString& text) = 0;
-    // An open-file dialog; an empty text when the user cancels.
-    virtual QString openFileName(const QString& filter) = 0;
-    // A save-file dialog; an empty text when the user cancels.
-    virtual QString saveFileName(const QString& filter) = 0;
+    // An open-file dialog, opening in `folder` (the last one used when empty);
+    // an empty text when the user cancels.
+    virtual QString openFileName(const QString& filter, const QString& folder = QString()) = 0;
+    // A save-file dialog in `folder` proposing `name`; it asks before
+    // replacing a file. An empty text when the user cancels.
+    virtual QString saveFileName(const QString& filter, const QString& folder,
+                                 const QString& name) = 0;
 };
 
 } // namespace brivo

@@ -106,10 +106,13 @@ void ParameterEvents::limitAction(int j, int code) {
 }
 
 void ParameterEvents::sendLimit(int j, int which, std::int32_t value) {
-    log_.log_line(QStringLiteral("valstr: ") + value_word_hex(value));
-    const QString message =
-        limit_hex(j, which == kLimitMinimum ? LimitKind::Minimum : LimitKind::Maximum, value);
-    exchange_.send(message, kParamMessageBytes, true, 0);
+    send_limit(exchange_, log_, j, which == kLimitMaximum, value);
+}
+
+void send_limit(MessageExchange& exchange, Log& log, int j, bool maximum, std::int32_t value) {
+    log.log_line(QStringLiteral("valstr: ") + value_word_hex(value));
+    const QString message = limit_hex(j, maximum ? LimitKind::Maximum : LimitKind::Minimum, value);
+    exchange.send(message, kParamMessageBytes, true, 0);
 }
 
 } // namespace brivo

@@ -13,6 +13,9 @@ class TformFXParameters;
 struct Flags;
 struct ParamState;
 
+// Sends one pot limit (06 message) after logging its value word.
+void send_limit(MessageExchange& exchange, Log& log, int j, bool maximum, std::int32_t value);
+
 // Carries the FX Parameters window's changes to the pedal: parameter values
 // (01 messages) and pot limits (06 messages).
 class ParameterEvents final : public QObject {

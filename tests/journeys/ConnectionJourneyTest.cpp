@@ -62,8 +62,11 @@ TEST(StartUp, WithNoDeviceShowsNothingAndKeepsTheDesignTexts) {
     expectDisconnected(main);
     EXPECT_FALSE(main.menuLoadIR->isEnabled());
     EXPECT_FALSE(main.menuStartFirmwareUpgrade->isEnabled());
-    EXPECT_FALSE(main.menuLoadConfiguration->isVisible());
-    EXPECT_FALSE(main.menuSaveConfiguration->isVisible());
+    // Offered, but nothing to save or load before a pedal runs an effect.
+    EXPECT_TRUE(main.menuLoadConfiguration->isVisible());
+    EXPECT_FALSE(main.menuLoadConfiguration->isEnabled());
+    EXPECT_TRUE(main.menuSaveConfiguration->isVisible());
+    EXPECT_FALSE(main.menuSaveConfiguration->isEnabled());
     EXPECT_FALSE(main.menuQuickStart->isVisible());
     EXPECT_FALSE(main.menuNewAppVersion->isVisible());
     EXPECT_FALSE(main.btnUploadFile->isVisible());

@@ -25,32 +25,39 @@ class ScriptedDialogs final : public Dialogs {
         answers.pop_front();
         return answer;
     }
-    QString openFileName(const QString& filter) override {
+    QString openFileName(const QString& filter, const QString& folder = QString()) override {
         fileFilters.append(filter);
-        if (files.empty())
-            return {};
-        QString file = files.front();
-        files.pop_front();
-        return file;
+        fileFolders.append(folder);
+        return next(files);
     }
-
-    QString saveFileName(const QString& filter) override {
+    QString saveFileName(const QString& filter, const QString& folder,
+                         const QString& name) override {
         fileFilters.append(filter);
-        if (saveFiles.empty())
-            return {};
-        QString file = saveFiles.front();
-        saveFiles.pop_front();
-        return file;
+        fileFolders.append(folder);
+        proposedNames.append(name);
+        return next(saveFiles);
     }
 
     QStringList messages;
     QStringList questions;
     QStringList fileFilters;
+    QStringList fileFolders;
+    QStringList proposedNames;
     std::deque<bool> answers;
+    // Answers of open-file dialogs, then of save-file dialogs; empty: cancel.
     std::deque<QString> files;
     // Runs while a message box is open, as a user would look at the windows then.
     std::function<void(const QString&)> onMessage;
     std::deque<QString> saveFiles;
+
+  private:
+    static QString next(std::deque<QString>& queue) {
+        if (queue.empty())
+            return {};
+        QString file = queue.front();
+        queue.pop_front();
+        return file;
+    }
 };
 
 } // namespace brivo::test

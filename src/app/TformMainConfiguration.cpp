@@ -1,0 +1,146 @@
+// Effect configuration files: the File menu's save and load of an effect's
+// settings.
+#include "app/Editor.h"
+#include "app/TformMain.h"
+#include "base/EditorError.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigWindow.h"
+#include "params/ParameterEvents.h"
+#include "params/TformFXParameters.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace brivo {
+
+namespace {
+const QString kNoDocuments = QStringLiteral("Error: Could not retrieve the user documents path.");
+const QString kConfigFilter = QStringLiteral("Configuration Files (*.txt)");
+} // namespace
+
+bool TformMain::configurationAvailable() const {
+    // The file is read from and written to the pedal's running effect.
+    return fxParameters_ != nullptr && fxParameters_->isBuilt() && editor_.catalogue.editable &&
+           menuDisconnect->isEnabled();
+}
+
+void TformMain::updateConfigurationMenu() {
+    const bool available = configurationAvailable();
+    for (QAction* action : {menuSaveConfiguration, menuLoadConfiguration, menuSaveConfigurationAs,
+                            menuLoadConfigurationFrom})
+        action->setEnabled(available);
+}
+
+QString TformMain::configurationPath() const {
+    const QString documents = editor_.environment.documentsFolder;
+    const QString effect = editor_.catalogue.currentEffectName;
+    if (documents.isEmpty() || effect.isEmpty())
+        return {};
+    return QDir(config_folder(documents)).filePath(config_file_name(effect));
+}
+
+QString TformMain::usableConfigurationPath() {
+    if (!configurationAvailable())
+        return {};
+    const QString path = configurationPath();
+    if (path.isEmpty())
+        editor_.dialogs.showMessage(kNoDocuments);
+    return path;
+}
+
+void TformMain::menuSaveConfigurationClick() {
+    if (const QString path = usableConfigurationPath(); !path.isEmpty())
+        saveConfigurationTo(path);
+}
+
+void TformMain::menuSaveConfigurationAsClick() {
+    const QString fixed = usableConfigurationPath();
+    if (fixed.isEmpty())
+        return;
+    const QString path = editor_.dialogs.saveFileName(kConfigFilter, QFileInfo(fixed).path(),
+                                                      QFileInfo(fixed).fileName());
+    if (!path.isEmpty())
+        saveConfigurationTo(path);
+}
+
+void TformMain::saveConfigurationTo(const QString& path) {
+    // The file keeps what the pedal holds now; a status that could not be read
+    // would leave stale values in it.
+    const QString notSaved =
+        QStringLiteral("The configuration was not saved: the pedal's settings could not be read.");
+    bool statusRead = false;
+    try {
+        statusRead = request_status();
+    } catch (const EditorError& error) {
+        editor_.dialogs.showMessage(error.text() + QStringLiteral("\r\n") + notSaved);
+        return;
+    }
+    if (!statusRead || !configurationAvailable()) {
+        editor_.dialogs.showMessage(notSaved);
+        return;
+    }
+    const QByteArray text = config_file_text(gather_config(*fxParameters_, editor_.params));
+    // Written beside the old file and put in its place only when whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        editor_.dialogs.showMessage(QStringLiteral("Error saving file: ") + file.errorString());
+        return;
+    }
+    editor_.dialogs.showMessage(QStringLiteral("FX Configuration File Saved"));
+}
+
+void TformMain::menuLoadConfigurationClick() {
+    const QString path = usableConfigurationPath();
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo::exists(path)) {
+        editor_.dialogs.showMessage(QStringLiteral("No configuration file has been saved for ") +
+                                    editor_.catalogue.currentEffectName);
+        return;
+    }
+    loadConfigurationFrom(path);
+}
+
+void TformMain::menuLoadConfigurationFromClick() {
+    const QString fixed = usableConfigurationPath();
+    if (fixed.isEmpty())
+        return;
+    const QString path = editor_.dialogs.openFileName(kConfigFilter, QFileInfo(fixed).path());
+    if (!path.isEmpty())
+        loadConfigurationFrom(path);
+}
+
+void TformMain::loadConfigurationFrom(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EditorError(QStringLiteral("Cannot read %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ParamState& params = editor_.params;
+    // The whole file is checked before anything of the window changes.
+    const ConfigCheck check = parse_config_file(file.readAll(), static_cast<int>(params.paramCount),
+                                                static_cast<int>(params.potCount));
+    if (!check.settings) {
+        editor_.dialogs.showMessage(
+            QStringLiteral("The configuration file %1 was not loaded: line %2 %3. Nothing was "
+                           "changed.")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(check.badLine)
+                .arg(check.reason));
+        return;
+    }
+    const std::vector<int> limited = apply_config(*fxParameters_, params, *check.settings);
+    // The buttons show the loaded limits; the pedal gets them too, so the
+    // window tells what it does.
+    for (const int j : limited) {
+        send_limit(editor_.exchange, editor_.log, j, false,
+                   static_cast<std::int32_t>(params.minLimits[j]));
+        send_limit(editor_.exchange, editor_.log, j, true,
+                   static_cast<std::int32_t>(params.maxLimits[j]));
+    }
+    editor_.dialogs.showMessage(QStringLiteral("FX Configuration File Loaded"));
+}
+
+} // namespace brivo

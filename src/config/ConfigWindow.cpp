@@ -1,0 +1,111 @@
+#include "config/ConfigWindow.h"
+
+#include "params/ParamMessages.h"
+#include "params/ParamState.h"
+#include "params/StatusRecord.h"
+#include "params/TformFXParameters.h"
+#include "params/ToggleSwitch.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSlider>
+#include <algorithm>
+
+namespace brivo {
+
+namespace {
+int controller_index(const QString& name) {
+    const auto it = std::find(controllerNames.begin(), controllerNames.end(), name);
+    return static_cast<int>(it - controllerNames.begin());
+}
+} // namespace
+
+ConfigSettings gather_config(const TformFXParameters& form, const ParamState& params) {
+    const int T = std::min(static_cast<int>(params.paramCount), kParamSlots);
+    const int P = std::min(static_cast<int>(params.potCount), T);
+    ConfigSettings settings;
+    for (int i = 0; i < T; ++i) {
+        settings.values.push_back(
+            i < static_cast<int>(params.statusValues.size()) ? params.statusValues[i] : 0);
+        QString name = controllerNames[kNotAssigned];
+        for (int r = 0; r < kControllerCount; ++r) {
+            if (params.assignMatrix[r][i] != 0) {
+                name = controllerNames[r];
+                break;
+            }
+        }
+        settings.assignments.append(name);
+        const QCheckBox* reverse = form.chkReverse(i);
+        settings.reversed.push_back(reverse != nullptr && reverse->isChecked());
+    }
+    for (int j = 0; j < P; ++j) {
+        const QPushButton* min = form.btnMin(j);
+        const QPushButton* max = form.btnMax(j);
+        settings.minPercents.push_back(
+            shown_limit_percent(min != nullptr ? min->text() : QString(), params.minLimits[j]));
+        settings.maxPercents.push_back(
+            shown_limit_percent(max != nullptr ? max->text() : QString(), params.maxLimits[j]));
+    }
+    return settings;
+}
+
+std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
+                              const ConfigSettings& settings) {
+    const int T = static_cast<int>(settings.values.size());
+    const int P = static_cast<int>(settings.minPercents.size());
+    if (static_cast<int>(params.statusValues.size()) < T)
+        params.statusValues.resize(static_cast<std::size_t>(T));
+    for (int i = 0; i < T; ++i) {
+        const std::int32_t value = settings.values[i];
+        params.statusValues[i] = value;
+        if (QSlider* pot = form.trkPot(i)) {
+            pot->setValue(value); // the slider keeps it within 0 to 1023
+        } else if (ToggleSwitch* toggle = form.swtSwitch(i)) {
+            const bool on = value > 0;
+            if (toggle->isChecked() != on) {
+                toggle->setChecked(on);
+                // The pedal learns of it as of a player's click.
+                emit form.switchClicked(i);
+            }
+            form.showSwitchState(i);
+        } else if (QComboBox* multi = form.cmbMultiSwitch(i)) {
+            multi->setCurrentIndex(multi_switch_index(value, params.optionCounts[i]));
+        }
+    }
+    for (int i = 0; i < T; ++i) {
+        // "NA" shows as an empty box, as after a status from the pedal.
+        const int controller = controller_index(settings.assignments[i]);
+        if (QComboBox* box = form.boxAssign(i))
+            box->setCurrentIndex(controller == kNotAssigned ? -1 : controller);
+        // A box already on this entry raises no change, and an emptied box
+        // keeps the flag: the column and flag must still say what the file says.
+        apply_assignment_choice(params, i, controller);
+        if (QCheckBox* reverse = form.chkReverse(i))
+            reverse->setChecked(settings.reversed[i]);
+    }
+    std::vector<int> limited;
+    for (int j = 0; j < P; ++j) {
+        const bool assigned = params.assignedFlags[j] == 1;
+        if (assigned) {
+            params.minLimits[j] = limit_of_percent(settings.minPercents[j]);
+            params.maxLimits[j] = limit_of_percent(settings.maxPercents[j]);
+            limited.push_back(j);
+        }
+        const std::array<std::pair<QPushButton*, int>, 2> buttons = {
+            std::pair{form.btnMin(j), settings.minPercents[j]},
+            std::pair{form.btnMax(j), settings.maxPercents[j]}};
+        for (const auto& [button, percent] : buttons) {
+            if (button == nullptr)
+                continue;
+            button->setText(assigned ? QString::number(percent) + QStringLiteral("%")
+                                     : QStringLiteral("-"));
+            button->setEnabled(assigned);
+        }
+        if (QPushButton* clear = form.btnClearMinMax(j))
+            clear->setEnabled(assigned);
+    }
+    return limited;
+}
+
+} // namespace brivo

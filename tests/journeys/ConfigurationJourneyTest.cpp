@@ -1,0 +1,278 @@
+// Keeping an effect's settings in a file and putting them back.
+#include "EffectCommandsFixture.h"
+
+#include "app/Editor.h"
+#include "config/ConfigFile.h"
+#include "params/ParamMessages.h"
+#include "params/ToggleSwitch.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSlider>
+
+namespace brivo::test {
+namespace {
+
+const QString kEffect = QStringLiteral("Fuzz+Octave"); // 4 pots, 2 switches, 1 multi-switch
+
+class ConfigurationJourney : public EffectCommandsJourney {
+  protected:
+    QString folder() const { return config_folder(h.documents.path()); }
+    QString fixedPath() const { return QDir(folder()).filePath(kEffect + ".txt"); }
+
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // Everything a player sees of the window, and the state behind it (the
+    // pots' limits only with `limits`).
+    QString snapshot(bool limits = true) {
+        QStringList seen;
+        const ParamState& p = editor().params;
+        for (int i = 0; i < static_cast<int>(p.paramCount); ++i) {
+            QString row = QString::number(i) + ":";
+            if (fx().trkPot(i))
+                row += QStringLiteral(" pot %1 min %2/%3/%4 max %5/%6/%7")
+                           .arg(fx().trkPot(i)->value())
+                           .arg(fx().btnMin(i)->text())
+                           .arg(fx().btnMin(i)->isEnabled())
+                           .arg(limits ? p.minLimits[i] : 0)
+                           .arg(fx().btnMax(i)->text())
+                           .arg(fx().btnMax(i)->isEnabled())
+                           .arg(limits ? p.maxLimits[i] : 0);
+            if (fx().swtSwitch(i))
+                row += QStringLiteral(" switch %1 %2")
+                           .arg(fx().swtSwitch(i)->isChecked())
+                           .arg(fx().lblSwitchState(i)->text());
+            if (fx().cmbMultiSwitch(i))
+                row += QStringLiteral(" multi %1").arg(fx().cmbMultiSwitch(i)->currentIndex());
+            row += QStringLiteral(" box %1 flag %2 reverse %3 value %4")
+                       .arg(fx().boxAssign(i)->currentIndex())
+                       .arg(p.assignedFlags[i])
+                       .arg(fx().chkReverse(i)->isChecked())
+                       .arg(i < static_cast<int>(p.statusValues.size()) ? p.statusValues[i] : -9);
+            seen.append(row);
+        }
+        return seen.join('\n');
+    }
+
+    // The running effect with pot 0 on EXP and reversed, its limits set from
+    // the pot, switch 4 on, the multi-switch on its third option.
+    void prepareSettings() {
+        uploadOpenAndRequest("Gain", kEffect);
+        fx().boxAssign(0)->setCurrentIndex(1);
+        fx().chkReverse(0)->setChecked(true);
+        h.click(main().btnAssign);
+        h.click(main().btnRequest); // shows the limit buttons of the assigned pot
+        fx().trkPot(0)->setValue(300);
+        h.click(fx().btnMin(0));
+        fx().trkPot(0)->setValue(800);
+        h.click(fx().btnMax(0));
+        fx().trkPot(1)->setValue(640);
+        h.click(fx().swtSwitch(4));
+        fx().cmbMultiSwitch(6)->setCurrentIndex(2);
+        settle();
+        // The window as the pedal holds it.
+        h.click(main().btnRequest);
+        h.dialogs.messages.clear();
+    }
+
+    // Moves everything away from what prepareSettings left.
+    void changeSettings() {
+        fx().trkPot(0)->setValue(10);
+        fx().trkPot(1)->setValue(20);
+        h.click(fx().swtSwitch(4));
+        fx().cmbMultiSwitch(6)->setCurrentIndex(0);
+        fx().boxAssign(0)->setCurrentIndex(3);
+        fx().boxAssign(2)->setCurrentIndex(4);
+        fx().chkReverse(0)->setChecked(false);
+        fx().btnMin(0)->setText("7%");
+        settle();
+    }
+};
+
+TEST_F(ConfigurationJourney, MenuItemsAreOfferedWhileTheRunningEffectsWindowIsBuilt) {
+    QList<QAction*> items = {main().menuSaveConfiguration, main().menuLoadConfiguration,
+                             main().menuSaveConfigurationAs, main().menuLoadConfigurationFrom};
+    const auto states = [&items] {
+        QString s;
+        for (QAction* item : items)
+            s += QString::number(item->isVisible()) + QString::number(item->isEnabled());
+        return s;
+    };
+    EXPECT_EQ(states(), "10101010");
+    h.clickCategory("Gain");
+    h.clickEffect(kEffect); // shown, but the pedal runs nothing
+    EXPECT_EQ(states(), "10101010");
+    uploadAndOpen("Gain", kEffect);
+    EXPECT_EQ(states(), "11111111");
+    h.clickEffect("Clean Boost");
+    EXPECT_EQ(states(), "10101010");
+    h.click(main().btnOpenEffect);
+    EXPECT_EQ(states(), "11111111");
+    fx().close();
+    EXPECT_EQ(states(), "10101010");
+    h.click(main().btnOpenEffect);
+    h.trigger(main().menuDisconnect);
+    EXPECT_EQ(states(), "10101010");
+}
+
+TEST_F(ConfigurationJourney, SaveWritesThePedalsSettingsAndLoadPutsThemBackWithoutDrift) {
+    prepareSettings();
+    const QString before = snapshot();
+    const QString seen = snapshot(false);
+    h.trigger(main().menuSaveConfiguration);
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Saved"});
+    EXPECT_EQ(snapshot(), before);
+    const QByteArray saved = read(fixedPath());
+    const QList<QByteArray> lines = saved.split('\n');
+    ASSERT_EQ(lines.size(), 3 * 7 + 2 * 4 + 1) << saved.toStdString();
+    EXPECT_TRUE(saved.endsWith("\r\n"));
+    EXPECT_EQ(lines.mid(0, 7),
+              (QList<QByteArray>{"800\r", "640\r", "0\r", "0\r", "1023\r", "0\r", "512\r"}))
+        << saved.toStdString();
+    EXPECT_EQ(lines.mid(7, 7),
+              (QList<QByteArray>{"EXP\r", "NA\r", "NA\r", "NA\r", "NA\r", "NA\r", "NA\r"}));
+    EXPECT_EQ(lines.mid(14, 7),
+              (QList<QByteArray>{"T\r", "F\r", "F\r", "F\r", "F\r", "F\r", "F\r"}));
+    // Pot 0's limits as its buttons showed them; the others cleared.
+    EXPECT_EQ(lines[21], fx().btnMin(0)->text().chopped(1).toLatin1() + "\r");
+    EXPECT_EQ(lines[25], fx().btnMax(0)->text().chopped(1).toLatin1() + "\r");
+    EXPECT_EQ(lines.mid(22, 3), (QList<QByteArray>{"1\r", "1\r", "1\r"}));
+    EXPECT_EQ(lines.mid(26, 3), (QList<QByteArray>{"100\r", "100\r", "100\r"}));
+
+    changeSettings();
+    h.dialogs.messages.clear();
+    const std::size_t from = mark();
+    h.trigger(main().menuLoadConfiguration);
+    settle();
+
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
+    // The same percentages on the buttons; the limits are the smallest that
+    // show them.
+    EXPECT_EQ(snapshot(false), seen);
+    const ParamState& p = editor().params;
+    EXPECT_EQ(p.minLimits[0], limit_of_percent(lines[21].trimmed().toInt()));
+    EXPECT_EQ(p.maxLimits[0], limit_of_percent(lines[25].trimmed().toInt()));
+    // The pedal gets the moved pots, the switch, the multi-switch and pot 0's limits.
+    const QStringList writes = writesSince(from);
+    EXPECT_TRUE(writes.contains("060000" + value_word_hex(static_cast<int>(p.minLimits[0]))))
+        << writes.join(' ').toStdString();
+    EXPECT_TRUE(writes.contains("060100" + value_word_hex(static_cast<int>(p.maxLimits[0]))));
+    EXPECT_EQ(pedal->parameterValue(0), 800);
+    EXPECT_EQ(pedal->parameterValue(1), 640);
+    EXPECT_EQ(pedal->parameterValue(4), 1023);
+    EXPECT_EQ(pedal->parameterValue(6), 512);
+    EXPECT_EQ(pedal->minLimit(0), static_cast<int>(p.minLimits[0]));
+}
+
+TEST_F(ConfigurationJourney, AWrongFileIsRefusedWholeAndChangesNothing) {
+    prepareSettings();
+    h.trigger(main().menuSaveConfiguration);
+    const QList<QByteArray> good = read(fixedPath()).split('\n');
+    changeSettings();
+    struct Case {
+        const char* name;
+        int line;        // from 1; 0 cuts the file after `count` lines
+        QByteArray text; // the line's new text
+        int badLine;
+    };
+    const Case cases[] = {
+        {"a value that is no number", 2, "abc", 2}, {"a late value that is no number", 7, "", 7},
+        {"an unknown controller", 8, "PEDAL", 8},   {"a limit of 0", 26, "0", 26},
+        {"a limit above 100", 29, "1000", 29},      {"a file cut short", 0, "20", 21},
+    };
+    for (const Case& c : cases) {
+        QList<QByteArray> lines = good;
+        if (c.line == 0)
+            lines = lines.mid(0, c.text.toInt()) + QList<QByteArray>{""};
+        else
+            lines[c.line - 1] = c.text + "\r";
+        write(fixedPath(), lines.join('\n'));
+        const QString before = snapshot();
+        h.dialogs.messages.clear();
+        const std::size_t from = mark();
+
+        h.trigger(main().menuLoadConfiguration);
+        settle();
+
+        ASSERT_EQ(h.dialogs.messages.size(), 1) << c.name;
+        const QString message = h.dialogs.messages.first();
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fixedPath()))) << c.name;
+        EXPECT_TRUE(message.contains(QStringLiteral("line %1 ").arg(c.badLine)))
+            << c.name << ": " << message.toStdString();
+        EXPECT_EQ(snapshot(), before) << c.name;
+        EXPECT_EQ(writesSince(from), QStringList()) << c.name;
+    }
+    // A file of an effect with other counts: refused the same way.
+    write(fixedPath(), good.join('\n') + "1\r\n");
+    h.dialogs.messages.clear();
+    h.trigger(main().menuLoadConfiguration);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages.first().contains("another effect"));
+}
+
+TEST_F(ConfigurationJourney, NothingIsSavedWhenThePedalsSettingsCannotBeRead) {
+    prepareSettings();
+    write(fixedPath(), "earlier file");
+    pedal->setSilent(true);
+    h.trigger(main().menuSaveConfiguration);
+    ASSERT_EQ(h.dialogs.messages.size(), 1) << h.dialogs.messages.join('|').toStdString();
+    EXPECT_TRUE(h.dialogs.messages.first().contains("The configuration was not saved"));
+    EXPECT_EQ(read(fixedPath()), "earlier file");
+    EXPECT_TRUE(main().menuSaveConfiguration->isEnabled());
+}
+
+TEST_F(ConfigurationJourney, AFailedWriteKeepsThePreviousFileWhole) {
+    prepareSettings();
+    // The file system takes this name but not the temporary name beside it,
+    // so the new content cannot be made whole before it replaces the old.
+    const QString longPath = QDir(folder()).filePath(QString(250, 'c'));
+    write(longPath, "earlier file");
+    h.dialogs.saveFiles.push_back(longPath);
+    h.trigger(main().menuSaveConfigurationAs);
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages.first().startsWith("Error saving file: "))
+        << h.dialogs.messages.first().toStdString();
+    EXPECT_EQ(read(longPath), "earlier file");
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{QString(250, 'c')});
+}
+
+TEST_F(ConfigurationJourney, FilesOfThePlayersChoiceAreSavedAndLoadedFromTheBrivoFolder) {
+    prepareSettings();
+    const QString seen = snapshot(false);
+    const QString chosen = QDir(folder()).filePath("crunchy.txt");
+    h.dialogs.saveFiles.push_back(chosen);
+    h.trigger(main().menuSaveConfigurationAs);
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Saved"});
+    EXPECT_EQ(h.dialogs.fileFolders.last(), folder());
+    EXPECT_EQ(h.dialogs.proposedNames.last(), kEffect + ".txt");
+    EXPECT_FALSE(QFile::exists(fixedPath()));
+
+    changeSettings();
+    h.dialogs.messages.clear();
+    h.trigger(main().menuLoadConfiguration);
+    EXPECT_EQ(h.dialogs.messages,
+              QStringList{"No configuration file has been saved for " + kEffect});
+    h.dialogs.messages.clear();
+    h.trigger(main().menuLoadConfigurationFrom); // cancelled
+    EXPECT_TRUE(h.dialogs.messages.isEmpty());
+    h.dialogs.files.push_back(chosen);
+    h.trigger(main().menuLoadConfigurationFrom);
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
+    EXPECT_EQ(h.dialogs.fileFolders.last(), folder());
+    EXPECT_EQ(snapshot(false), seen);
+}
+
+} // namespace
+} // namespace brivo::test
