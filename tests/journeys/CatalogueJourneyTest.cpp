@@ -91,16 +91,16 @@ TEST_F(CatalogueJourney, CategoryClickFillsTheListAndChangesNothingElse) {
     EXPECT_EQ(h.dialogs.messages, QStringList{kHowToLoadIR});
 }
 
-TEST_F(CatalogueJourney, ImpulseResponseExplainsLoadingAndLoadIRIsNotOfferedBeforeItWorks) {
+TEST_F(CatalogueJourney, ImpulseResponseExplainsLoadingAndLoadIRFollowsTheChosenEffect) {
     h.clickCategory(QStringLiteral("Impulse Response"));
     EXPECT_EQ(h.dialogs.messages, QStringList{kHowToLoadIR});
     EXPECT_EQ(main().lstEffects->count(), 4);
     EXPECT_EQ(h.editor().catalogue.currentCategory, QStringLiteral("Impulse Response"));
     EXPECT_FALSE(main().menuLoadIR->isEnabled());
 
-    // Loading a response is not built yet: the item stays disabled.
+    // Offered for an effect with a response region, and only while it is chosen.
     h.clickEffect(QStringLiteral("Cabinet IR Basic"));
-    EXPECT_FALSE(main().menuLoadIR->isEnabled());
+    EXPECT_TRUE(main().menuLoadIR->isEnabled());
     h.clickCategory(QStringLiteral("Gain"));
     h.clickEffect(QStringLiteral("Clean Boost"));
     EXPECT_FALSE(main().menuLoadIR->isEnabled());
