@@ -20,6 +20,7 @@ QString pedalOptionsHelp() {
         "Serves a virtual Brivo pedal on a pseudo-terminal and prints its path.\n"
         "Connect with: brivo-editor --driver serial --port <path>\n\n"
         "  --firmware-version N     firmware version the pedal reports\n"
+        "  --bootloader             start in the processor's bootloader (for an upgrade)\n"
         "  --silent                 act on every message but never answer\n"
         "  --reply-delay-ms N       wait N ms before every answer\n"
         "  --split-replies B:G      send answers in pieces of B bytes, G ms apart\n"
@@ -43,6 +44,8 @@ std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QStr
         };
         if (name == QLatin1String("--silent")) {
             options.silent = true;
+        } else if (name == QLatin1String("--bootloader")) {
+            options.bootloader = true;
         } else if (name == QLatin1String("--firmware-version") ||
                    name == QLatin1String("--reply-delay-ms") ||
                    name == QLatin1String("--unplug-after-ms")) {
@@ -84,6 +87,8 @@ void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal) {
     pedal.setSilent(options.silent);
     pedal.setReplyDelayMs(options.replyDelayMs);
     pedal.setSplitReplies(options.splitChunkBytes, options.splitGapMs);
+    if (options.bootloader)
+        pedal.enterBootloader();
 }
 
 } // namespace brivo

@@ -12,6 +12,8 @@ class VirtualPedal;
 struct PedalOptions {
     std::optional<int> firmwareVersion;
     bool silent = false;
+    // The processor waits in its bootloader, ready for a firmware upgrade.
+    bool bootloader = false;
     int replyDelayMs = 0;
     int splitChunkBytes = 0;
     int splitGapMs = 0;

@@ -10,10 +10,10 @@ namespace {
 
 TEST(PedalOptions, EveryOptionIsTaken) {
     QString fault;
-    const auto options = parsePedalOptions({"--firmware-version", "7", "--silent",
-                                            "--reply-delay-ms", "250", "--split-replies", "8:20",
-                                            "--unplug-after-ms", "1500", "--link", "/tmp/brivo"},
-                                           fault);
+    const auto options = parsePedalOptions(
+        {"--firmware-version", "7", "--silent", "--reply-delay-ms", "250", "--split-replies",
+         "8:20", "--unplug-after-ms", "1500", "--link", "/tmp/brivo", "--bootloader"},
+        fault);
     ASSERT_TRUE(options.has_value()) << fault.toStdString();
     EXPECT_EQ(options->firmwareVersion, 7);
     EXPECT_TRUE(options->silent);
@@ -30,6 +30,7 @@ TEST(PedalOptions, EveryOptionIsTaken) {
     EXPECT_TRUE(pedal.faults().silent);
     EXPECT_EQ(pedal.faults().replyDelayMs, 250);
     EXPECT_EQ(pedal.faults().splitChunkBytes, 8);
+    EXPECT_TRUE(pedal.inBootloader());
 }
 
 TEST(PedalOptions, NoOptionsLeaveThePedalAsItIs) {
@@ -43,6 +44,7 @@ TEST(PedalOptions, NoOptionsLeaveThePedalAsItIs) {
     applyPedalOptions(*options, pedal);
     EXPECT_EQ(pedal.firmwareVersion(), 5);
     EXPECT_FALSE(pedal.faults().silent);
+    EXPECT_FALSE(pedal.inBootloader());
 }
 
 TEST(PedalOptions, FaultyArgumentsAreRefusedWithTheirReason) {

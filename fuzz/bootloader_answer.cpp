@@ -1,0 +1,20 @@
+// What the bootloader answers to Get, and firmware images from disk, checked
+// before anything is erased.
+#include "FuzzInput.h"
+#include "firmware/BootloaderFrames.h"
+#include "firmware/FirmwareImage.h"
+
+#include <span>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace brivo;
+    const std::span<const std::uint8_t> answer(data, size);
+    std::vector<std::uint8_t> commands;
+    bootloader::parseGetAnswer(answer, commands);
+    bootloader::getAnswerBytes(answer);
+    const QByteArray image = fuzz::bytesOf(data, size);
+    if (!check_image(image))
+        split_image(image);
+    return 0;
+}
