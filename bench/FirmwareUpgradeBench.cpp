@@ -34,11 +34,6 @@ constexpr int kGetAnswerBytes = 11;
 constexpr int kAnswersPerWrite = 3;
 constexpr int kAnswersPerRead = 3;
 
-double nowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,9 +62,9 @@ int main(int argc, char** argv) {
     pedal->clearRecord();
 
     const double cpuStart = test::processCpuMs();
-    const double start = nowMs();
+    const double start = test::nowMs();
     window.btnUpgradeFirmware->click();
-    const double took = nowMs() - start;
+    const double took = test::nowMs() - start;
     const double cpu = test::processCpuMs() - cpuStart;
     if (dialogs.messages != QStringList{QString::fromLatin1(kUpgradeCompleteText)}) {
         std::fprintf(stderr, "upgrade failed: %s\n", qPrintable(dialogs.messages.join(" | ")));
@@ -124,7 +119,7 @@ int main(int argc, char** argv) {
     Editor& editor = realTime.editor();
     BootloaderClient client(editor.device, editor.exchange, editor.log, realTime.clock);
     const ExchangeGuard exchange = editor.exchange.beginExchange();
-    const double waitStart = nowMs();
+    const double waitStart = test::nowMs();
     const double waitCpuStart = test::processCpuMs();
     bool timedOut = false;
     try {
@@ -133,7 +128,7 @@ int main(int argc, char** argv) {
         timedOut = e.fault() == ReplyFault::NoReply;
     }
     const double waitCpu = test::processCpuMs() - waitCpuStart;
-    const double waited = nowMs() - waitStart;
+    const double waited = test::nowMs() - waitStart;
     std::printf("silent bootloader: %s after %.0f ms; CPU %.1f ms = %.1f%% of one core\n",
                 timedOut ? "timed out" : "did NOT time out", waited, waitCpu,
                 100.0 * waitCpu / waited);

@@ -32,11 +32,6 @@ constexpr double kAllowanceMs = 30.0;
 constexpr double kByteTimeUs = 86.8;
 constexpr int kLineBytesAtMost = 5;
 
-double nowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 void clickItem(QListWidget* list, const QString& text) {
     const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
     if (items.size() != 1) {
@@ -86,9 +81,9 @@ int main(int argc, char** argv) {
 
     std::vector<double> runs;
     for (int run = 0; run <= kRuns; ++run) {
-        const double start = nowMs();
+        const double start = test::nowMs();
         main.btnRequest->click();
-        const double took = nowMs() - start;
+        const double took = test::nowMs() - start;
         requireNoMessages(dialogs, "Request");
         if (run > 0) // the first one also sends every moved pot back
             runs.push_back(took);
@@ -105,14 +100,14 @@ int main(int argc, char** argv) {
     const auto [lo, hi] = std::minmax_element(runs.begin(), runs.end());
 
     // The apply steps alone, on the same status.
-    const double applyStart = nowMs();
+    const double applyStart = test::nowMs();
     TformFXParameters& fx = program.formFXParameters();
     apply_status_values(fx, editor.params, editor.statusBytes);
     apply_status_assignments(fx, editor.params, editor.statusBytes);
     apply_status_reverse_flags(fx, editor.params, editor.statusBytes);
     apply_status_limits(fx, editor.params, editor.statusBytes);
     fx.EnableDisableControls(true);
-    const double applyMs = nowMs() - applyStart;
+    const double applyMs = test::nowMs() - applyStart;
 
     std::printf("status request, %d parameters, %d runs on the real clock\n", kParams, kRuns);
     std::printf("  pause after the request                  %8.1f ms\n", kStatusPauseMs);
@@ -133,11 +128,11 @@ int main(int argc, char** argv) {
     // CPU while Open FX waits for a pedal that never answers.
     pedal->setSilent(true);
     dialogs.messages.clear();
-    const double wallStart = nowMs();
+    const double wallStart = test::nowMs();
     const double cpuStart = test::processCpuMs();
     main.btnOpenEffect->click();
     const double cpuUsed = test::processCpuMs() - cpuStart;
-    const double wall = nowMs() - wallStart;
+    const double wall = test::nowMs() - wallStart;
     const bool timedOut = dialogs.messages == QStringList{QString::fromLatin1(kNoReplyText)};
     std::printf("Open FX on a silent pedal: %s after %.0f ms; CPU %.1f ms = %.1f%% of one core\n",
                 timedOut ? "timed out" : "did NOT time out", wall, cpuUsed, 100.0 * cpuUsed / wall);

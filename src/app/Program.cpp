@@ -20,9 +20,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
         main->upgradeRunningChanged(running);
     };
-    formFirmwareUpgrade_->isConnected = [main = formMain_.get()] {
-        return main->menuDisconnect->isEnabled();
-    };
+    formFirmwareUpgrade_->isConnected = [main = formMain_.get()] { return main->isConnected(); };
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());

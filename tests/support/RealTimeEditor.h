@@ -7,6 +7,7 @@
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QTemporaryDir>
+#include <chrono>
 #include <memory>
 
 namespace brivo::test {
@@ -31,5 +32,11 @@ class RealTimeEditor {
 
 // Process CPU time, user and system, in milliseconds.
 double processCpuMs();
+
+// Wall-clock time on the steady clock, in milliseconds.
+inline double nowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace brivo::test
