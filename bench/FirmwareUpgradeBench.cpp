@@ -13,6 +13,7 @@
 #include "firmware/TformFirmwareUpgrade.h"
 #include "link/MessageExchange.h"
 #include "support/RealTimeEditor.h"
+#include "support/WaitForSession.h"
 #include "virtualpedal/Bootloader.h"
 
 #include <QAction>
@@ -50,13 +51,17 @@ int main(int argc, char** argv) {
 
     pedal->enterBootloader();
     main.menuFirmwareUpgradeMode->trigger();
+    test::waitForSession(realTime.editor().session);
     main.menuScan->trigger();
+    test::waitForSession(realTime.editor().session);
     main.menuConnect->trigger();
+    test::waitForSession(realTime.editor().session);
     if (dialogs.messages.last() != QStringLiteral("Connection to bootloader succeeded")) {
         std::fprintf(stderr, "no bootloader: %s\n", qPrintable(dialogs.messages.join(" | ")));
         return 2;
     }
     main.menuStartFirmwareUpgrade->trigger();
+    test::waitForSession(realTime.editor().session);
     window.cmbFirmwareChoose->setCurrentIndex(kFirmware5Item);
     dialogs.messages.clear();
     pedal->clearRecord();
@@ -64,6 +69,7 @@ int main(int argc, char** argv) {
     const double cpuStart = test::processCpuMs();
     const double start = test::nowMs();
     window.btnUpgradeFirmware->click();
+    test::waitForSession(realTime.editor().session);
     const double took = test::nowMs() - start;
     const double cpu = test::processCpuMs() - cpuStart;
     if (dialogs.messages != QStringList{QString::fromLatin1(kUpgradeCompleteText)}) {
@@ -112,13 +118,16 @@ int main(int argc, char** argv) {
     window.close();
     pedal->enterBootloader();
     main.menuDisconnect->trigger();
+    test::waitForSession(realTime.editor().session);
     main.menuConnect->trigger();
+    test::waitForSession(realTime.editor().session);
     pedal->setBootloaderFault({BootloaderFault::Step::Get, BootloaderFault::Action::Silence, {}});
     dialogs.messages.clear();
     // Only the wait: the client's Get on the silent part.
     Editor& editor = realTime.editor();
-    BootloaderClient client(editor.device, editor.exchange, editor.log, realTime.clock);
-    const ExchangeGuard exchange = editor.exchange.beginExchange();
+    BootloaderClient client(editor.session.device(), editor.firmwareExchange, editor.log,
+                            realTime.clock);
+    const ExchangeGuard exchange = editor.firmwareExchange.beginExchange();
     const double waitStart = test::nowMs();
     const double waitCpuStart = test::processCpuMs();
     bool timedOut = false;

@@ -7,6 +7,7 @@
 #include "support/EditorHarness.h"
 #include "support/PtyPedalHarness.h"
 #include "support/RealTimeEditor.h"
+#include "support/WaitForSession.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,7 +20,6 @@
 namespace {
 
 // Long enough that the wait itself, not its start and end, is measured.
-constexpr int kIdleWaitMs = 10000;
 
 double threadCpuMs() {
     timespec t{};
@@ -31,16 +31,13 @@ double threadCpuMs() {
 void idleWait(brivo::test::PtyPedalHarness& h) {
     h.withPedal([](brivo::VirtualPedal& p) { p.setSilent(true); });
     brivo::Editor& e = h.editor();
-    e.exchange.send(QStringLiteral("0500"), 2, true, 0);
     QElapsedTimer wall;
     wall.start();
     const double processBefore = brivo::test::processCpuMs();
     const double editorBefore = threadCpuMs();
-    try {
-        e.exchange.receive_reply(kIdleWaitMs);
-    } catch (const brivo::EditorError&) {
-        // The time-out is what ends this wait.
-    }
+    // Open FX on a silent pedal: its time-out is what ends this wait.
+    e.session.identify();
+    brivo::test::waitForSession(e.session);
     const double editorMs = threadCpuMs() - editorBefore;
     const double processMs = brivo::test::processCpuMs() - processBefore;
     const double wallMs = wall.nsecsElapsed() / 1e6;
@@ -60,6 +57,7 @@ void largestUpload(brivo::test::PtyPedalHarness& h) {
     wall.start();
     const double editorBefore = threadCpuMs();
     main.btnUpload->click();
+    brivo::test::waitForSession(h.editor().session);
     const double wallMs = wall.nsecsElapsed() / 1e6;
     const double editorMs = threadCpuMs() - editorBefore;
     const std::size_t bytes =

@@ -1,8 +1,9 @@
 // Prints the CPU the editor uses while it waits for a pedal that does not
 // answer, on the real clock: the wait must leave the core to other work.
+#include "app/Editor.h"
 #include "app/TformMain.h"
-#include "base/EditorError.h"
 #include "support/RealTimeEditor.h"
+#include "support/WaitForSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,18 +17,16 @@ int main(int argc, char** argv) {
 
     brivo::test::RealTimeEditor realTime;
     realTime.program().formMain().menuConnect->trigger();
+    brivo::test::waitForSession(realTime.editor().session);
     realTime.pedal->setSilent(true);
 
     brivo::Editor& e = realTime.editor();
-    e.exchange.send(QStringLiteral("0500"), 2, true, 0);
     QElapsedTimer wall;
     wall.start();
     const double cpuBefore = brivo::test::processCpuMs();
-    try {
-        e.exchange.receive_reply();
-    } catch (const brivo::EditorError&) {
-        // The time-out is what ends this wait.
-    }
+    // Open FX on a silent pedal: its time-out is what ends this wait.
+    e.session.identify();
+    brivo::test::waitForSession(e.session);
     const double cpuUsedMs = brivo::test::processCpuMs() - cpuBefore;
     const double wallMs = wall.nsecsElapsed() / 1e6;
     std::printf("reply wait on a silent pedal: %.0f ms wall, %.1f ms CPU\n", wallMs, cpuUsedMs);

@@ -8,6 +8,7 @@
 #include "params/StatusDisplay.h"
 #include "params/TformFXParameters.h"
 #include "support/RealTimeEditor.h"
+#include "support/WaitForSession.h"
 #include "virtualpedal/StatusRecord.h"
 #include "virtualpedal/VirtualDriver.h"
 
@@ -64,15 +65,20 @@ int main(int argc, char** argv) {
     TformMain& main = program.formMain();
 
     main.menuScan->trigger();
+    test::waitForSession(editor.session);
     main.menuConnect->trigger();
+    test::waitForSession(editor.session);
     dialogs.messages.clear();
     clickItem(main.lstCategory, QStringLiteral("Other"));
     clickItem(main.lstEffects, QStringLiteral("Drive + Delay"));
     main.btnUpload->click();
+    test::waitForSession(editor.session);
     main.btnOpenEffect->click();
+    test::waitForSession(editor.session);
     requireNoMessages(dialogs, "upload and Open FX");
-    if (editor.params.paramCount != kParams) {
-        std::fprintf(stderr, "expected %d parameters, got %u\n", kParams, editor.params.paramCount);
+    if (editor.session.params().paramCount != kParams) {
+        std::fprintf(stderr, "expected %d parameters, got %u\n", kParams,
+                     editor.session.params().paramCount);
         return 2;
     }
     // Values the window does not show yet, so the first request moves controls.
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run <= kRuns; ++run) {
         const double start = test::nowMs();
         main.btnRequest->click();
+        test::waitForSession(editor.session);
         const double took = test::nowMs() - start;
         requireNoMessages(dialogs, "Request");
         if (run > 0) // the first one also sends every moved pot back
@@ -102,10 +109,10 @@ int main(int argc, char** argv) {
     // The apply steps alone, on the same status.
     const double applyStart = test::nowMs();
     TformFXParameters& fx = program.formFXParameters();
-    apply_status_values(fx, editor.params, editor.statusBytes);
-    apply_status_assignments(fx, editor.params, editor.statusBytes);
-    apply_status_reverse_flags(fx, editor.params, editor.statusBytes);
-    apply_status_limits(fx, editor.params, editor.statusBytes);
+    apply_status_values(fx, editor.session.params(), editor.session.statusBytes());
+    apply_status_assignments(fx, editor.session.params(), editor.session.statusBytes());
+    apply_status_reverse_flags(fx, editor.session.params(), editor.session.statusBytes());
+    apply_status_limits(fx, editor.session.params(), editor.session.statusBytes());
     fx.EnableDisableControls(true);
     const double applyMs = test::nowMs() - applyStart;
 
@@ -131,6 +138,7 @@ int main(int argc, char** argv) {
     const double wallStart = test::nowMs();
     const double cpuStart = test::processCpuMs();
     main.btnOpenEffect->click();
+    test::waitForSession(editor.session);
     const double cpuUsed = test::processCpuMs() - cpuStart;
     const double wall = test::nowMs() - wallStart;
     const bool timedOut = dialogs.messages == QStringList{QString::fromLatin1(kNoReplyText)};

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     environment.versionCheckSite = options.value(versionCheckSite);
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
-    if (const QString fault = driverOptions.registerDrivers(options, editor->d2xx, clock);
+    if (const QString fault =
+            driverOptions.registerDrivers(options, editor->session.driver(), clock);
         !fault.isEmpty()) {
         std::fprintf(stderr, "brivo-editor: %s\n", qPrintable(fault));
         return 2;

@@ -16,18 +16,18 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
     formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(
-        UpgradeLink{e.device, e.exchange, e.log, e.clock, e.dialogs});
+        UpgradeLink{e.session.device(), e.firmwareExchange, e.log, e.clock, e.dialogs}, e.session);
     formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
         main->upgradeRunningChanged(running);
     };
-    formFirmwareUpgrade_->isConnected = [main = formMain_.get()] { return main->isConnected(); };
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());
     formFXParameters_ =
-        std::make_unique<TformFXParameters>(e.params, e.catalogue, e.log, e.dialogs);
-    new ParameterEvents(*formFXParameters_, e.params, e.exchange, e.log, e.dialogs, e.flags);
-    formFXParameters_->onClosed = [main = formMain_.get()] {
+        std::make_unique<TformFXParameters>(e.session.params(), e.catalogue, e.log, e.dialogs);
+    new ParameterEvents(*formFXParameters_, e.session, e.dialogs);
+    formFXParameters_->onClosed = [main = formMain_.get(), &e] {
+        e.session.setShownEffect(QString());
         main->btnRequest->setEnabled(false);
         main->btnAssign->setEnabled(false);
         main->updateConfigurationMenu();

@@ -10,12 +10,14 @@
 #include "firmware/TformFirmwareUpgrade.h"
 #include "ir/IrSplice.h"
 #include "link/LinkSettings.h"
+#include "params/TformFXParameters.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGraphicsOpacityEffect>
+#include <QHideEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -49,6 +51,40 @@ TformMain::TformMain(Editor& editor)
     createControls();
     createMenus();
     FormCreate();
+    PedalSession* session = &editor_.session;
+    connect(session, &PedalSession::stateChanged, this, &TformMain::sessionStateChanged);
+    // Every failed command gets one message box, whoever started it.
+    connect(session, &PedalSession::failed, this,
+            [this](const QString& text) { editor_.dialogs.showMessage(text); });
+    connect(session, &PedalSession::notice, this,
+            [this](const QString& text) { editor_.dialogs.showMessage(text); });
+    connect(session, &PedalSession::uploadProgress, this, &TformMain::showUploadProgress);
+    connect(session, &PedalSession::uploadStatus, this, &TformMain::showUploadStatus);
+    connect(session, &PedalSession::firmwareVersionRead, this, &TformMain::showFirmwareVersion);
+    connect(session, &PedalSession::identified, this,
+            [this] { guarded([this] { runningEffectIdentified(); }); });
+    connect(session, &PedalSession::runningEffectForgotten, this, &TformMain::forgetRunningEffect);
+    connect(session, &PedalSession::statusRead, this,
+            [this](bool live) { guarded([this, live] { statusChanged(live); }); });
+    connect(session, &PedalSession::liveChanged, this, &TformMain::liveChanged);
+}
+
+void TformMain::sessionStateChanged() {
+    connectionChanged();
+    PedalSession& session = editor_.session;
+    // Request rests while its own request waits, and comes back when the
+    // window still shows the effect it asked for.
+    const bool requesting = session.current() == Conversation::Status;
+    if (requesting && !requestInFlight_) {
+        requestInFlight_ = true;
+        btnRequest->setEnabled(false);
+    } else if (!requesting && requestInFlight_) {
+        requestInFlight_ = false;
+        btnRequest->setEnabled(session.isConnected() && fxParameters_ != nullptr &&
+                               fxParameters_->isBuilt() && editor_.catalogue.editable &&
+                               session.shownEffect() == editor_.catalogue.currentEffectName);
+    }
+    updateMenus();
 }
 
 void TformMain::attachWindows(TformPrint* print, TformFXParameters* fxParameters,
@@ -265,12 +301,13 @@ void TformMain::FormCreate() {
     // 1. The silent listing: labels and the serial number of the last device.
     list_devices(true);
     // 2. Line settings, applied at each connection.
-    editor_.device.ftBaudRate = kLinkBaudRate;
-    editor_.device.ftWordLength = FT_BITS_8;
-    editor_.device.ftStopBits = FT_STOP_BITS_1;
-    editor_.device.ftParity = FT_PARITY_NONE;
+    D2XXUnit& device = editor_.session.device();
+    device.ftBaudRate = kLinkBaudRate;
+    device.ftWordLength = FT_BITS_8;
+    device.ftStopBits = FT_STOP_BITS_1;
+    device.ftParity = FT_PARITY_NONE;
     // 3. Mode flags.
-    editor_.flags.upgradeMode = false;
+    editor_.session.setUpgradeMode(false);
     editor_.catalogue.editable = false;
     // 4. Start states of the command controls.
     btnRequest->setEnabled(false);
@@ -287,7 +324,7 @@ void TformMain::FormCreate() {
     // 5. The category list.
     create_categories();
     // 6. Pot limits.
-    editor_.params.reset_min_max_array();
+    editor_.session.params().reset_min_max_array();
     // 7. The online version check, sent about a second after start.
     versionCheck =
         new VersionCheck(editor_.environment.versionCheckSite, editor_.dialogs, editor_.log, this);
@@ -308,7 +345,7 @@ void TformMain::FormCreate() {
 }
 
 bool TformMain::isConnected() const {
-    return menuDisconnect->isEnabled();
+    return editor_.session.isConnected();
 }
 
 void TformMain::updateMenus() {
@@ -319,11 +356,21 @@ void TformMain::updateMenus() {
                            ir_layout_of(catalogue.currentEffectName).has_value());
     // A raw upload waits for the pedal's answer: only on an open bridge with
     // the link free.
-    menuUploadFile->setEnabled(isConnected() && !editor_.exchange.exchangeInProgress() &&
-                               !editor_.flags.liveLoopRunning);
+    const PedalSession& session = editor_.session;
+    const bool upgrading = session.current() == Conversation::Firmware ||
+                           (firmware_ != nullptr && firmware_->upgradeRunning());
+    menuUploadFile->setEnabled(isConnected() && !session.busy() && !upgrading);
+    // One connection at a time; Disconnect is offered while one is open.
+    menuScan->setEnabled(!isConnected() && !upgrading);
+    menuConnect->setEnabled(!isConnected() && !upgrading);
+    menuDisconnect->setEnabled(isConnected() && !upgrading);
+    chkFirmwareUpgradeMode->setEnabled(!isConnected() && !upgrading);
     // Upgrade mode may change whenever no upgrade runs; "Start Firmware
     // Upgrade" is offered by the bootloader check alone.
-    menuFirmwareUpgradeMode->setEnabled(firmware_ == nullptr || !firmware_->upgradeRunning());
+    menuFirmwareUpgradeMode->setEnabled(!upgrading);
+    // Once the bootloader answered, the window stays offered for the run.
+    if (session.bootloaderFound())
+        menuStartFirmwareUpgrade->setEnabled(true);
 }
 
 void TformMain::createMakerFolders() {
@@ -351,6 +398,14 @@ void TformMain::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, whatever else is open.
     QWidget::closeEvent(event);
     QCoreApplication::quit();
+}
+
+void TformMain::hideEvent(QHideEvent* event) {
+    // Nobody watches a hidden window follow the pedal: the live loop ends
+    // after its request in progress, or the program could never quit.
+    if (!event->spontaneous())
+        editor_.session.setLive(false);
+    QWidget::hideEvent(event);
 }
 
 void TformMain::menuSupportClick() {

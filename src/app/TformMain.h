@@ -19,6 +19,8 @@ class QTimer;
 
 namespace brivo {
 
+template <typename T> class Task;
+struct ConfigSettings;
 struct Editor;
 class TformFXParameters;
 class TformFXInfo;
@@ -44,7 +46,6 @@ class TformMain final : public QWidget {
     void menuScanClick();
     void menuConnectClick();
     void menuDisconnectClick();
-    void read_eeprom_identity();
     void menuSupportClick();
     void menuDiagnosticConsoleClick();
     // TimerCheckWebVersion's tick: stops the timer and sends the version request.
@@ -68,12 +69,8 @@ class TformMain final : public QWidget {
     void btnUploadClick();
     void btnUploadFileClick();
     void btnOpenEffectClick();
-    void parse_identity_reply(const QByteArray& reply);
-    void lookup_running_effect();
     bool select_running_effect(int category);
     void btnRequestClick();
-    // One status request; false when the link failed and a live loop must end.
-    bool request_status();
     void btnStoreSettingsOnPedalClick();
     void chkLiveRequestChange();
     void menuLiveEnableClick();
@@ -84,8 +81,6 @@ class TformMain final : public QWidget {
     void menuFirmwareUpgradeModeClick();
     void chkFirmwareUpgradeModeChange();
     void menuStartFirmwareUpgradeClick();
-    // The bootloader check of Connect in upgrade mode.
-    void check_bootloader();
     // While an upgrade runs nothing else may talk to the pedal: its commands
     // are disabled, and given back as they were when it ends.
     void upgradeRunningChanged(bool running);
@@ -162,6 +157,7 @@ class TformMain final : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void createControls();
@@ -184,29 +180,25 @@ class TformMain final : public QWidget {
     void saveConfigurationTo(const QString& path);
     void loadConfigurationFrom(const QString& path);
 
-    // Waits for the upload's answer, moving the progress bar meanwhile; false
-    // when the link failed.
-    bool waitForUploadAnswer(int byteCount);
-    // Reads the upload's answer, calling onRead with all bytes so far after
-    // every read that brought some; false when the link failed.
-    bool readUploadAnswer(const std::function<void(const QByteArray&)>& onRead);
-    // Reads the status reply whole; false when the link failed.
-    bool receive_status(std::uint32_t paramCount);
+    Task<void> saveConfiguration(QString path);
+    Task<void> applyConfiguration(ConfigSettings settings);
 
+    // What the session reports, shown.
+    void sessionStateChanged();
+    // The labels and commands that follow the connection.
+    void connectionChanged();
+    void showUploadProgress(int percent);
+    void showUploadStatus(const QString& text);
+    void showFirmwareVersion(int version);
+    void runningEffectIdentified();
+    // A status reply arrived for the shown effect.
+    void statusChanged(bool live);
+    // The live loop started or ended.
+    void liveChanged(bool running);
     // Live Request is offered while Request is, and while a loop runs.
     void updateLiveRequestBox();
-    // Repeats status requests until Live Request is switched off or a
-    // request fails.
-    void runLiveLoop();
-    // The loop has ended, by the player's choice or on its own: the box is
-    // unticked and the pots speak again.
-    void endLiveLoop();
-    // While a live loop runs, `command` waits for it: Live Request is
-    // switched off, the request in progress ends, then the command runs if
-    // `button` is still enabled. False when no loop runs.
-    bool runAfterLiveLoop(QAbstractButton* button, std::function<void()> command);
-    // The pedal runs nothing the editor knows: the running effect is
-    // cleared, its window closed and its commands disabled.
+    // The pedal runs nothing the editor knows: the window of its effect is
+    // closed and its commands disabled.
     void forgetRunningEffect();
     // Shows the last status again in the rebuilt window of the running
     // effect, when that status belongs to it; false otherwise.
@@ -217,9 +209,10 @@ class TformMain final : public QWidget {
     QString openDialogFilter_;
     // The row select_running_effect found in the effect list.
     int selectedEffectRow_ = -1;
-    // A command waiting for the live loop to end, and its button.
-    QAbstractButton* pendingButton_ = nullptr;
-    std::function<void()> pendingCommand_;
+    // What the labels and buttons show of the connection.
+    bool shownConnected_ = false;
+    // A status request holds Request disabled until it ends.
+    bool requestInFlight_ = false;
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;

@@ -76,8 +76,9 @@ void TformMain::effetto_cliccato() {
     if (!catalogue.currentEffectName.isEmpty())
         btnGetFXInfo->setEnabled(true);
     // Only a connected pedal runs anything the window could edit.
-    const bool running = isConnected() && !editor_.running.runningEffectName.isEmpty() &&
-                         catalogue.currentEffectName == editor_.running.runningEffectName;
+    const RunningEffect& pedal = editor_.session.running();
+    const bool running = isConnected() && !pedal.runningEffectName.isEmpty() &&
+                         catalogue.currentEffectName == pedal.runningEffectName;
     catalogue.editable = running;
     if (!running) {
         btnRequest->setEnabled(false);
@@ -103,6 +104,8 @@ void TformMain::btnGetFXInfoClick() {
 
 bool TformMain::showFXParameters(const QString& caption) {
     const bool shown = fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
+    // A status reply asked for another effect must not land in these controls.
+    editor_.session.setShownEffect(shown ? editor_.catalogue.currentEffectName : QString());
     updateConfigurationMenu();
     return shown;
 }

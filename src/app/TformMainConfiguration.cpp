@@ -3,9 +3,9 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
+#include "base/Task.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigWindow.h"
-#include "params/ParameterEvents.h"
 #include "params/TformFXParameters.h"
 
 #include <QAction>
@@ -24,7 +24,7 @@ const QString kConfigFilter = QStringLiteral("Configuration Files (*.txt)");
 bool TformMain::configurationAvailable() const {
     // The file is read from and written to the pedal's running effect.
     return fxParameters_ != nullptr && fxParameters_->isBuilt() && editor_.catalogue.editable &&
-           menuDisconnect->isEnabled();
+           editor_.session.isConnected();
 }
 
 void TformMain::updateConfigurationMenu() {
@@ -67,28 +67,29 @@ void TformMain::menuSaveConfigurationAsClick() {
 }
 
 void TformMain::saveConfigurationTo(const QString& path) {
+    editor_.session.runConversation(Conversation::Configuration,
+                                    [this, path] { return saveConfiguration(path); });
+}
+
+Task<> TformMain::saveConfiguration(QString path) {
     // The file keeps what the pedal holds now; a status that could not be read
     // would leave stale values in it.
     const QString notSaved =
         QStringLiteral("The configuration was not saved: the pedal's settings could not be read.");
     bool statusRead = false;
     try {
-        statusRead = request_status();
+        statusRead = co_await editor_.session.readStatus();
     } catch (const EditorError& error) {
-        editor_.dialogs.showMessage(error.text() + QStringLiteral("\r\n") + notSaved);
-        return;
+        throw EditorError(error.text() + QStringLiteral("\r\n") + notSaved);
     }
-    if (!statusRead || !configurationAvailable()) {
-        editor_.dialogs.showMessage(notSaved);
-        return;
-    }
-    const QByteArray text = config_file_text(gather_config(*fxParameters_, editor_.params));
+    if (!statusRead || !configurationAvailable())
+        throw EditorError(notSaved);
+    const QByteArray text =
+        config_file_text(gather_config(*fxParameters_, editor_.session.params()));
     // Written beside the old file and put in its place only when whole.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        editor_.dialogs.showMessage(QStringLiteral("Error saving file: ") + file.errorString());
-        return;
-    }
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw EditorError(QStringLiteral("Error saving file: ") + file.errorString());
     editor_.dialogs.showMessage(QStringLiteral("FX Configuration File Saved"));
 }
 
@@ -118,7 +119,7 @@ void TformMain::loadConfigurationFrom(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw EditorError(QStringLiteral("Cannot read %1: %2")
                               .arg(QDir::toNativeSeparators(path), file.errorString()));
-    ParamState& params = editor_.params;
+    const ParamState& params = editor_.session.params();
     // The whole file is checked before anything of the window changes.
     const ConfigCheck check = parse_config_file(file.readAll(), static_cast<int>(params.paramCount),
                                                 static_cast<int>(params.potCount));
@@ -131,16 +132,24 @@ void TformMain::loadConfigurationFrom(const QString& path) {
                 .arg(check.reason));
         return;
     }
-    const std::vector<int> limited = apply_config(*fxParameters_, params, *check.settings);
+    // Loaded while the live loop runs, the loop ends first: its next poll
+    // would overwrite what the file sets.
+    editor_.session.runConversation(
+        Conversation::Configuration,
+        [this, settings = *check.settings] { return applyConfiguration(settings); });
+}
+
+Task<> TformMain::applyConfiguration(ConfigSettings settings) {
+    ParamState& params = editor_.session.params();
+    const std::vector<int> limited = apply_config(*fxParameters_, params, settings);
     // The buttons show the loaded limits; the pedal gets them too, so the
     // window tells what it does.
     for (const int j : limited) {
-        send_limit(editor_.exchange, editor_.log, j, false,
-                   static_cast<std::int32_t>(params.minLimits[j]));
-        send_limit(editor_.exchange, editor_.log, j, true,
-                   static_cast<std::int32_t>(params.maxLimits[j]));
+        editor_.session.setLimit(j, false, static_cast<std::int32_t>(params.minLimits[j]));
+        editor_.session.setLimit(j, true, static_cast<std::int32_t>(params.maxLimits[j]));
     }
     editor_.dialogs.showMessage(QStringLiteral("FX Configuration File Loaded"));
+    co_return;
 }
 
 } // namespace brivo

@@ -89,8 +89,7 @@ void TformMain::load_ir_from_wav() {
     if (spliced.isEmpty())
         throw EditorError(
             QStringLiteral("The program of %1 is too short for its impulse response.").arg(effect));
-    editor_.irProgram = spliced;
-    editor_.irProgramEffect = effect;
+    editor_.session.setIrProgram(spliced, effect);
     log.log_line(spliced);
 
     QStringList box = {QStringLiteral("Selected file data:"), QStringLiteral("Name: ") + name,

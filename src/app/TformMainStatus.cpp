@@ -1,11 +1,7 @@
 // Status request, live request, store, and the assignment table.
 #include "app/Editor.h"
 #include "app/TformMain.h"
-#include "base/EditorError.h"
-#include "base/PrintableText.h"
-#include "commands/StatusReply.h"
 #include "link/HexText.h"
-#include "params/ParamMessages.h"
 #include "params/StatusDisplay.h"
 #include "params/TformFXParameters.h"
 
@@ -13,61 +9,38 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <utility>
 
 namespace brivo {
 
-namespace {
-// Status and store requests are two bytes: the command and the parameter count.
-constexpr int kStatusRequestBytes = 2;
-constexpr int kStatusPauseMs = 200;
-constexpr int kStatusReadPauseMs = 10;
-constexpr int kStorePauseMs = 100;
-constexpr int kAssignPauseMs = 100;
-// The longest line of a status reply: three digits, CR, LF.
-constexpr int kStatusLineBytes = 5;
-} // namespace
-
 void TformMain::btnRequestClick() {
-    if (!editor_.flags.liveRequest) {
-        request_status();
+    // Live mode (the box, or the menu item) makes Request start the loop.
+    if (chkLiveRequest->isChecked() || menuLiveEnable->isChecked()) {
+        editor_.session.setLive(true);
         return;
     }
-    try {
-        runLiveLoop();
-    } catch (...) {
-        pendingCommand_ = nullptr;
-        endLiveLoop();
-        throw;
-    }
-    endLiveLoop();
-    // A command the player started during the loop goes on now.
-    if (auto command = std::exchange(pendingCommand_, nullptr);
-        command && pendingButton_ != nullptr && pendingButton_->isEnabled())
-        command();
+    editor_.session.requestStatus();
 }
 
-void TformMain::runLiveLoop() {
-    Flags& flags = editor_.flags;
-    flags.liveLoopRunning = true;
-    updateLiveRequestBox();
-    updateMenus();
-    // Repeats while live mode stays on; the switches can turn it off only
-    // inside the waits, so the loop ends after the request in progress. A
-    // closed main window ends it too, or the program could never quit.
-    while (flags.liveRequest && isVisible()) {
-        if (!request_status())
-            break;
+void TformMain::statusChanged(bool live) {
+    PedalSession& session = editor_.session;
+    ParamState& params = session.params();
+    const std::vector<std::uint8_t>& statusBytes = session.statusBytes();
+    apply_status_values(*fxParameters_, params, statusBytes);
+    if (!live) {
+        apply_status_assignments(*fxParameters_, params, statusBytes);
+        apply_status_reverse_flags(*fxParameters_, params, statusBytes);
+        apply_status_limits(*fxParameters_, params, statusBytes);
     }
+    btnRequest->setEnabled(true);
+    btnAssign->setEnabled(true);
+    btnStoreSettingsOnPedal->setEnabled(true);
+    fxParameters_->EnableDisableControls(true);
 }
 
-void TformMain::endLiveLoop() {
-    Flags& flags = editor_.flags;
-    flags.liveLoopRunning = false;
-    flags.liveRequest = false;
-    // Ended on its own (a link failure, another effect chosen), the loop must
-    // not leave the box claiming that the window follows the pedal.
-    if (chkLiveRequest->isChecked()) {
+void TformMain::liveChanged(bool running) {
+    // Ended on its own (a link failure, another command), the loop must not
+    // leave the box claiming that the window follows the pedal.
+    if (!running && chkLiveRequest->isChecked()) {
         const QSignalBlocker quiet(chkLiveRequest);
         chkLiveRequest->setChecked(false);
     }
@@ -77,151 +50,49 @@ void TformMain::endLiveLoop() {
 
 void TformMain::updateLiveRequestBox() {
     if (chkLiveRequest != nullptr)
-        chkLiveRequest->setEnabled(btnRequest->isEnabled() || editor_.flags.liveLoopRunning);
-}
-
-bool TformMain::runAfterLiveLoop(QAbstractButton* button, std::function<void()> command) {
-    if (!editor_.flags.liveLoopRunning)
-        return false;
-    editor_.log.log_line(QStringLiteral("Live Request switched off: ") + button->text() +
-                         QStringLiteral(" follows the request in progress"));
-    pendingButton_ = button;
-    pendingCommand_ = std::move(command);
-    chkLiveRequest->setChecked(false);
-    return true;
-}
-
-bool TformMain::request_status() {
-    ParamState& params = editor_.params;
-    // What the window shows now. The player may pick another effect while the
-    // reply is awaited; its status must not land in that effect's controls.
-    const QString effect = editor_.catalogue.currentEffectName;
-    const std::uint32_t paramCount = params.paramCount;
-    const auto windowUnchanged = [&] {
-        return fxParameters_ != nullptr && fxParameters_->isBuilt() &&
-               editor_.catalogue.currentEffectName == effect && params.paramCount == paramCount;
-    };
-    bool linkOk = false;
-    {
-        const ExchangeGuard exchange = editor_.exchange.beginExchange();
-        // The rest of a cut-off or late reply must not be read as part of this one.
-        editor_.device.PurgeFTDeviceRX();
-        editor_.exchange.send(status_request_hex(paramCount), kStatusRequestBytes, true, 0);
-        btnRequest->setEnabled(false);
-        editor_.clock.sleepMs(kStatusPauseMs);
-        try {
-            linkOk = receive_status(paramCount);
-        } catch (...) {
-            // A time-out or an unreadable reply ends the request; the player
-            // can try again.
-            if (windowUnchanged())
-                btnRequest->setEnabled(true);
-            throw;
-        }
-    }
-    if (!linkOk) {
-        // The device layer has reported the failure. The previous status is
-        // not what the pedal holds now, so it is not shown again.
-        if (windowUnchanged())
-            btnRequest->setEnabled(true);
-        return false;
-    }
-    if (!windowUnchanged()) {
-        editor_.log.log_line(
-            QStringLiteral("status reply dropped: the FX Parameters window shows another effect"));
-        return false;
-    }
-    apply_status_values(*fxParameters_, params, editor_.statusBytes);
-    btnRequest->setEnabled(true);
-    if (!editor_.flags.liveRequest) {
-        apply_status_assignments(*fxParameters_, params, editor_.statusBytes);
-        apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
-        apply_status_limits(*fxParameters_, params, editor_.statusBytes);
-    }
-    editor_.running.statusEffectName = effect;
-    btnAssign->setEnabled(true);
-    btnStoreSettingsOnPedal->setEnabled(true);
-    fxParameters_->EnableDisableControls(true);
-    return true;
+        chkLiveRequest->setEnabled(btnRequest->isEnabled() || editor_.session.liveLoopRunning());
 }
 
 bool TformMain::restoreLastStatus() {
+    PedalSession& session = editor_.session;
     const QString& effect = editor_.catalogue.currentEffectName;
+    ParamState& params = session.params();
+    const std::vector<std::uint8_t>& statusBytes = session.statusBytes();
     if (fxParameters_ == nullptr || !fxParameters_->isBuilt() ||
-        editor_.running.statusEffectName != effect ||
-        editor_.statusBytes.size() < status_record_bytes(editor_.params.paramCount))
+        session.running().statusEffectName != effect ||
+        statusBytes.size() < status_record_bytes(params.paramCount))
         return false;
-    ParamState& params = editor_.params;
-    apply_status_values(*fxParameters_, params, editor_.statusBytes);
-    apply_status_assignments(*fxParameters_, params, editor_.statusBytes);
-    apply_status_reverse_flags(*fxParameters_, params, editor_.statusBytes);
-    apply_status_limits(*fxParameters_, params, editor_.statusBytes);
+    apply_status_values(*fxParameters_, params, statusBytes);
+    apply_status_assignments(*fxParameters_, params, statusBytes);
+    apply_status_reverse_flags(*fxParameters_, params, statusBytes);
+    apply_status_limits(*fxParameters_, params, statusBytes);
     fxParameters_->EnableDisableControls(true);
-    return true;
-}
-
-bool TformMain::receive_status(std::uint32_t paramCount) {
-    D2XXUnit& device = editor_.device;
-    const std::size_t expectedLines = status_record_bytes(paramCount);
-    const int timeoutMs = linkTimeoutMs(static_cast<std::int64_t>(expectedLines) * kStatusLineBytes,
-                                        kReplyAllowanceMs);
-    if (!editor_.exchange.waitForQueuedBytes(timeoutMs))
-        return false;
-    device.PurgeFTDeviceTX();
-    // The reply arrives over several reads: collect them all, in order, until
-    // the link has gone quiet. A record is believed only when it is exactly
-    // one, so reading stops early only when it is already too long.
-    QByteArray reply;
-    const auto tooLong = [expectedLines](const QByteArray& bytes) {
-        return status_reply_lines(bytes) > expectedLines;
-    };
-    if (!editor_.exchange.collectReply(reply, tooLong, timeoutMs,
-                                       editor_.flags.upgradeMode ? kPollIntervalMs
-                                                                 : kStatusReadPauseMs))
-        return false;
-    // Whatever follows the record belongs to no request; dropped before the
-    // parse, so an unreadable reply leaves nothing behind either.
-    device.PurgeFTDeviceRX();
-    const StatusParse parse = parse_status_record(reply, expectedLines);
-    if (!parse.ok()) {
-        // The rest of a refused answer may still be on its way.
-        editor_.exchange.expectLateBytes();
-        editor_.log.log_line(QStringLiteral("status reply refused (%1 bytes): %2; the line: %3")
-                                 .arg(reply.size())
-                                 .arg(parse.fault, printable_text(parse.faultLine)));
-        throw EditorError(QStringLiteral("The pedal's answer was not a status record: %1. Click "
-                                         "Request to try again.")
-                              .arg(parse.fault));
-    }
-    editor_.statusBytes = parse.bytes;
-    editor_.log.log_line(QStringLiteral("num of bytes received: ") +
-                         QString::number(parse.bytes.size()));
     return true;
 }
 
 void TformMain::btnStoreSettingsOnPedalClick() {
-    const QString message = store_request_hex(editor_.params.paramCount);
-    editor_.log.log_line(QStringLiteral("Store settings message (HEX): ") + message);
-    editor_.exchange.send(message, kStatusRequestBytes, true, kStorePauseMs);
+    editor_.session.store();
 }
 
 void TformMain::chkLiveRequestChange() {
-    Flags& flags = editor_.flags;
-    flags.liveRequest = chkLiveRequest->isChecked();
-    if (!flags.liveRequest || flags.liveLoopRunning)
+    const bool ticked = chkLiveRequest->isChecked();
+    if (!ticked) {
+        editor_.session.setLive(false);
         return;
+    }
     // Ticked, the box starts watching the pedal at once; with nothing to
     // watch it does not stay ticked.
-    if (btnRequest->isEnabled())
-        btnRequestClick();
-    else
-        endLiveLoop();
+    if (btnRequest->isEnabled()) {
+        editor_.session.setLive(true);
+        if (editor_.session.liveLoopRunning())
+            return;
+    }
+    liveChanged(false);
 }
 
 void TformMain::menuLiveEnableClick() {
     const bool ticked = menuLiveEnable->isChecked();
     chkLiveRequest->setEnabled(ticked);
-    editor_.flags.liveRequest = ticked;
 }
 
 void TformMain::btnTestClick() {
@@ -231,21 +102,10 @@ void TformMain::btnTestClick() {
 }
 
 void TformMain::btnAssignClick() {
-    ParamState& params = editor_.params;
     std::array<bool, kParamSlots> reversed{};
     if (fxParameters_ != nullptr)
         reversed = fxParameters_->reverseFlags();
-    const AssignTable table = build_assign_table(params.assignMatrix, reversed, params.paramCount);
-    for (const QString& line : table.logLines)
-        editor_.log.log_line(line);
-    params.assignTable = table.bytes;
-    std::array<std::uint8_t, 1 + kAssignTableBytes> message{};
-    message[0] = 0x04;
-    std::copy(table.bytes.begin(), table.bytes.end(), message.begin() + 1);
-    editor_.exchange.sendBytes(message, true, 0);
-    btnAssign->setEnabled(false);
-    editor_.clock.sleepMs(kAssignPauseMs);
-    btnAssign->setEnabled(true);
+    editor_.session.assign(reversed);
 }
 
 } // namespace brivo

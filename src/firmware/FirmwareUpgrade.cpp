@@ -172,7 +172,7 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
     }
 
     phase(QStringLiteral("Written and verified"));
-    link_.clock.sleepMs(kUpgradeSettlePauseMs);
+    link_.clock.sleepUs(std::int64_t{kUpgradeSettlePauseMs} * 1000);
     link_.dialogs.showMessage(QString::fromLatin1(kUpgradeCompleteText));
     if (view_.beforeStart)
         view_.beforeStart();

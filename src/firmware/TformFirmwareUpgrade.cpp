@@ -5,6 +5,7 @@
 #include "base/Guard.h"
 #include "base/Log.h"
 #include "catalogue/Resources.h"
+#include "session/PedalSession.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -24,8 +25,9 @@ const QString kFileItemText = QStringLiteral("Firmware file...");
 const QString kFirmwareFileFilter = QStringLiteral("Firmware image (*.bin);;All files (*)");
 } // namespace
 
-TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, QWidget* parent)
-    : QWidget(parent, Qt::Window), link_(link) {
+TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession& session,
+                                           QWidget* parent)
+    : QWidget(parent, Qt::Window), link_(link), session_(session) {
     setObjectName(QStringLiteral("formFirmwareUpgrade"));
     setWindowTitle(QStringLiteral("Firmware Upgrade"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -114,11 +116,18 @@ void TformFirmwareUpgrade::setRunning(bool running) {
         onRunningChanged(running);
 }
 
+namespace {
+Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view) {
+    run_firmware_upgrade(link, image, view);
+    co_return;
+}
+} // namespace
+
 void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (running_ || completed_)
         return;
     const QByteArray image = read_firmware_image();
-    if (isConnected && !isConnected())
+    if (!session_.isConnected())
         throw EditorError(QStringLiteral("The pedal is not connected. Turn Upgrade Mode on and "
                                          "choose Connection > Connect first."));
     UpgradeView view;
@@ -134,12 +143,11 @@ void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
         btnUpgradeFirmware->setEnabled(false);
     };
     setRunning(true);
-    try {
-        run_firmware_upgrade(link_, image, view);
-    } catch (...) {
-        setRunning(false);
-        throw;
-    }
+    // The upgrade holds the link to itself: the session refuses every other
+    // command until it ends, and reports its failure.
+    session_.runConversation(Conversation::Firmware, [this, image, view]() -> Task<> {
+        return upgradeTask(link_, image, view);
+    });
     setRunning(false);
 }
 

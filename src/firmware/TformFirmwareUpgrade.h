@@ -12,13 +12,15 @@ class QPushButton;
 
 namespace brivo {
 
+class PedalSession;
+
 // The Firmware Upgrade window: choose an image (one of the two the editor
 // carries, or a raw .bin from disk), press "Upgrade Firmware", watch the phase
 // and the progress bar. Created hidden at start and kept for the whole run.
 class TformFirmwareUpgrade final : public QWidget {
     Q_OBJECT
   public:
-    explicit TformFirmwareUpgrade(const UpgradeLink& link, QWidget* parent = nullptr);
+    TformFirmwareUpgrade(const UpgradeLink& link, PedalSession& session, QWidget* parent = nullptr);
 
     void FirmwareSelect();
     void btnUpgradeFirmwareClick();
@@ -31,8 +33,6 @@ class TformFirmwareUpgrade final : public QWidget {
 
     // Told when an upgrade starts and ends, so other pedal commands wait.
     std::function<void(bool running)> onRunningChanged;
-    // Whether the pedal's bridge is open.
-    std::function<bool()> isConnected;
 
     QComboBox* cmbFirmwareChoose = nullptr;
     QPushButton* btnUpgradeFirmware = nullptr;
@@ -48,6 +48,7 @@ class TformFirmwareUpgrade final : public QWidget {
     void setRunning(bool running);
 
     UpgradeLink link_;
+    PedalSession& session_;
     bool running_ = false;
     bool stopRequested_ = false;
     bool completed_ = false;

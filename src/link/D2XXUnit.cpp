@@ -1,7 +1,6 @@
 #include "link/D2XXUnit.h"
 
 #include "base/Clock.h"
-#include "base/Dialogs.h"
 #include "link/FtStatusText.h"
 #include "link/LinkSettings.h"
 
@@ -10,13 +9,13 @@
 
 namespace brivo {
 
-D2XXUnit::D2XXUnit(D2xx& driver, Dialogs& dialogs, Clock& clock)
-    : driver_(driver), dialogs_(dialogs), clock_(clock) {}
+D2XXUnit::D2XXUnit(D2xx& driver, Clock& clock) : driver_(driver), clock_(clock) {}
 
 void D2XXUnit::ReportFTStatus(const QString& label, FT_STATUS status) {
     if (status == FT_OK)
         return;
-    dialogs_.showMessage(label + ftStatusSuffix(status));
+    if (reporter_)
+        reporter_(label + ftStatusSuffix(status));
 }
 
 QByteArray D2XXUnit::bufferText(const std::array<char, kFtListStringBytes>& buffer) {
@@ -87,7 +86,6 @@ FT_STATUS D2XXUnit::PurgeFTDeviceRX() {
 }
 
 FT_STATUS D2XXUnit::PurgeFTDeviceTX() {
-    clock_.sleepUs(txLineFreeAtUs_ - clock_.nowUs());
     const FT_STATUS status = driver_.FT_Purge(ftHandle, FT_PURGE_TX);
     ReportFTStatus(QStringLiteral("FT_Purge TX"), status);
     return status;
@@ -135,8 +133,8 @@ FT_STATUS D2XXUnit::ReadFTEEPROMWord(DWORD address) {
     return status;
 }
 
-bool D2XXUnit::WaitForFTReceive(int maxMs) {
-    return driver_.waitForReceive(ftHandle, maxMs);
+bool D2XXUnit::SetFTEventNotification(std::function<void()> notify) {
+    return driver_.FT_SetEventNotification(ftHandle, std::move(notify)) == FT_OK;
 }
 
 } // namespace brivo

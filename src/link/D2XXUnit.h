@@ -6,11 +6,11 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace brivo {
 
 class Clock;
-class Dialogs;
 
 constexpr int kTxBufferSize = 65536;
 constexpr int kRxBufferSize = 65536;
@@ -21,7 +21,7 @@ constexpr int kOpenSerialNumberBytes = 50;
 // reported at once through ReportFTStatus; nothing is retried.
 class D2XXUnit {
   public:
-    D2XXUnit(D2xx& driver, Dialogs& dialogs, Clock& clock);
+    D2XXUnit(D2xx& driver, Clock& clock);
 
     FT_STATUS GetFTDeviceCount();
     FT_STATUS GetFTDeviceSerialNo(DWORD index);
@@ -31,9 +31,11 @@ class D2XXUnit {
     FT_STATUS SetFTBaudRate();
     FT_STATUS SetFTDataCharacteristics();
     FT_STATUS PurgeFTDeviceRX();
-    // Waits until every byte written so far has left on the line, then
-    // purges: a purge must not cut a message the editor has already sent.
+    // Callers first wait until txLineFreeAtUs(): a purge must not cut a
+    // message the editor has already sent.
     FT_STATUS PurgeFTDeviceTX();
+    // When the last byte written so far will have left the bridge.
+    std::int64_t txLineFreeAtUs() const { return txLineFreeAtUs_; }
     FT_STATUS GetFTQueueStatus();
     // Reads exactly the bytes queued now (at most the buffer's size); the
     // argument is kept for the callers' sake and has no effect.
@@ -45,12 +47,16 @@ class D2XXUnit {
     FT_STATUS ReadFTEEPROMWord(DWORD address);
     // Silent: a bridge without the timer simply keeps its timing.
     FT_STATUS SetFTLatencyTimer(UCHAR ms);
-    // Sleeps until bytes arrive or `maxMs` passes, where the driver can wake
-    // the editor; false where it cannot (the caller polls).
-    bool WaitForFTReceive(int maxMs);
+    // `notify` runs when bytes arrive or the port fails; false where the
+    // driver cannot tell (the caller polls).
+    bool SetFTEventNotification(std::function<void()> notify);
 
-    // Shows "label + suffix" when status is not 0.
+    // Reports "label + suffix" when status is not 0 to the reporter: the
+    // session, which tells the user once per failed command.
     void ReportFTStatus(const QString& label, FT_STATUS status);
+    void setReporter(std::function<void(const QString&)> reporter) {
+        reporter_ = std::move(reporter);
+    }
 
     // The handle as a number, for the console.
     std::uintptr_t handleValue() const { return reinterpret_cast<std::uintptr_t>(ftHandle); }
@@ -74,7 +80,7 @@ class D2XXUnit {
     static QByteArray bufferText(const std::array<char, kFtListStringBytes>& buffer);
 
     D2xx& driver_;
-    Dialogs& dialogs_;
+    std::function<void(const QString&)> reporter_;
     Clock& clock_;
     // When the last byte written so far will have left the bridge.
     std::int64_t txLineFreeAtUs_ = 0;

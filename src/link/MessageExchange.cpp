@@ -13,30 +13,6 @@
 
 namespace brivo {
 
-int linkTimeoutMs(std::int64_t bytesToMove, int allowanceMs) {
-    const std::int64_t bits = std::max<std::int64_t>(bytesToMove, 0) * kLinkBitsPerByte;
-    const std::int64_t transferMs = (bits * 1000 + kLinkBaudRate - 1) / kLinkBaudRate;
-    return static_cast<int>(transferMs + allowanceMs);
-}
-
-QString noReplyLogLine(int timeoutMs) {
-    return QStringLiteral("no reply from the pedal within %1 ms").arg(timeoutMs);
-}
-
-QString endlessReplyLogLine(int timeoutMs) {
-    return QStringLiteral("reply from the pedal did not end within %1 ms").arg(timeoutMs);
-}
-
-QString slowReplyLogLine(int timeoutMs, std::int64_t bytesReceived) {
-    return QStringLiteral("reply from the pedal too slow or incomplete: %1 bytes within %2 ms")
-        .arg(bytesReceived)
-        .arg(timeoutMs);
-}
-
-QString lateBytesLogLine(std::int64_t bytesDropped) {
-    return QStringLiteral("late bytes from the pedal dropped: %1").arg(bytesDropped);
-}
-
 ExchangeGuard::ExchangeGuard(ExchangeGuard&& other) noexcept : busy_(other.busy_) {
     other.busy_ = nullptr;
 }
@@ -89,7 +65,7 @@ void MessageExchange::drainLateBytes() {
             lateBytesSinceMs_ = nowMs;
             break;
         }
-        clock_.sleepMs(kPollIntervalMs);
+        clock_.sleepUs(std::int64_t{kPollIntervalMs} * 1000);
     }
     if (dropped > 0)
         log_.log_line(lateBytesLogLine(dropped));
@@ -103,12 +79,14 @@ void MessageExchange::timedOut(const QString& logLine, const char* userText) {
 }
 
 void MessageExchange::writeAndPause(int byteCount, bool purgeTxFirst, int pauseAfterMs) {
-    if (purgeTxFirst)
+    if (purgeTxFirst) {
+        clock_.sleepUs(unit_.txLineFreeAtUs() - clock_.nowUs());
         unit_.PurgeFTDeviceTX();
+    }
     // A failed write was reported by the device layer; the command goes on.
     unit_.WriteFTDevice(static_cast<DWORD>(byteCount));
     if (pauseAfterMs > 0)
-        clock_.sleepMs(pauseAfterMs);
+        clock_.sleepUs(std::int64_t{pauseAfterMs} * 1000);
 }
 
 namespace {
@@ -151,9 +129,7 @@ bool MessageExchange::waitForQueuedBytes(int timeoutMs, const std::function<void
             expectLateBytes();
             throw EditorError(QString::fromLatin1(kNoReplyText));
         }
-        if (!unit_.WaitForFTReceive(
-                static_cast<int>(std::min<std::int64_t>(leftMs, kReceiveWaitSliceMs))))
-            clock_.sleepMs(kPollIntervalMs);
+        clock_.sleepUs(std::int64_t{kPollIntervalMs} * 1000);
     }
 }
 
@@ -201,7 +177,7 @@ bool MessageExchange::collectReply(QByteArray& reply,
         }
         if (nowMs - startMs >= timeoutMs)
             timedOut(slowReplyLogLine(timeoutMs, reply.size()), kSlowReplyText);
-        clock_.sleepMs(readPauseMs);
+        clock_.sleepUs(std::int64_t{readPauseMs} * 1000);
     }
 }
 
@@ -221,7 +197,7 @@ std::optional<QByteArray> MessageExchange::readReply(int timeoutMs) {
         if (unit_.ftReadStatus != FT_OK)
             return std::nullopt;
         if (!upgradeMode)
-            clock_.sleepMs(kReplyReadPauseMs);
+            clock_.sleepUs(std::int64_t{kReplyReadPauseMs} * 1000);
         if (n == 0)
             break;
         if (upgradeMode) {

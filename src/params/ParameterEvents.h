@@ -7,22 +7,15 @@
 namespace brivo {
 
 class Dialogs;
-class Log;
-class MessageExchange;
+class PedalSession;
 class TformFXParameters;
-struct Flags;
-struct ParamState;
 
-// Sends one pot limit (06 message) after logging its value word.
-void send_limit(MessageExchange& exchange, Log& log, int j, bool maximum, std::int32_t value);
-
-// Carries the FX Parameters window's changes to the pedal: parameter values
-// (01 messages) and pot limits (06 messages).
+// Carries the FX Parameters window's changes to the pedal session:
+// parameter values and pot limits.
 class ParameterEvents final : public QObject {
     Q_OBJECT
   public:
-    ParameterEvents(TformFXParameters& window, ParamState& params, MessageExchange& exchange,
-                    Log& log, Dialogs& dialogs, const Flags& flags);
+    ParameterEvents(TformFXParameters& window, PedalSession& session, Dialogs& dialogs);
 
     void PotParameterChange(int i);
     void SwitchParameterClick(int i);
@@ -31,15 +24,11 @@ class ParameterEvents final : public QObject {
     void limitAction(int j, int code);
 
   private:
-    void sendLimit(int j, int which, std::int32_t value);
     void guarded(const std::function<void()>& handler);
 
     TformFXParameters& window_;
-    ParamState& params_;
-    MessageExchange& exchange_;
-    Log& log_;
+    PedalSession& session_;
     Dialogs& dialogs_;
-    const Flags& flags_;
 };
 
 } // namespace brivo

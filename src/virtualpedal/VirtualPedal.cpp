@@ -110,6 +110,9 @@ void VirtualPedal::unplug() {
 
 void VirtualPedal::pullCable() {
     plugged_ = false;
+    // The host's driver hears of a lost device at once, not at its next call.
+    if (const std::function<void()> notify = std::move(unplugNotice_))
+        notify();
     openSession_ = 0;
     link_.reset();
     processor_.resetParser();

@@ -9,6 +9,7 @@
 #include "virtualpedal/SerialLink.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -149,7 +150,11 @@ class VirtualPedal {
     void pullCable();
     std::int64_t nowNs() const;
 
+    Clock& clock() { return clock_; }
+    void setUnplugNotice(std::function<void()> notify) { unplugNotice_ = std::move(notify); }
+
     Clock& clock_;
+    std::function<void()> unplugNotice_;
     std::string serial_;
     std::string description_;
     BridgeEepromImage eeprom_;

@@ -2,10 +2,17 @@
 
 #include "virtualpedal/VirtualPedal.h"
 
+#include <utility>
+
 namespace brivo {
 
 VirtualPort::VirtualPort(std::shared_ptr<VirtualPedal> pedal, std::uint64_t session)
     : pedal_(std::move(pedal)), session_(session) {}
+
+VirtualPort::~VirtualPort() {
+    if (!closed_ && pedal_->sessionAlive(session_))
+        pedal_->setUnplugNotice(nullptr);
+}
 
 bool VirtualPort::alive() const {
     return !closed_ && pedal_->sessionAlive(session_);
@@ -33,6 +40,7 @@ FT_STATUS VirtualPort::getQueueStatus(DWORD* queued) {
     if (!alive())
         return FT_IO_ERROR;
     *queued = pedal_->queued();
+    watch();
     return FT_OK;
 }
 
@@ -43,6 +51,7 @@ FT_STATUS VirtualPort::read(std::uint8_t* buffer, DWORD count, DWORD* got) {
     if (!alive())
         return FT_IO_ERROR;
     *got = pedal_->read(buffer, count);
+    watch();
     return FT_OK;
 }
 
@@ -54,6 +63,7 @@ FT_STATUS VirtualPort::write(const std::uint8_t* data, DWORD count, DWORD* writt
         return FT_IO_ERROR;
     pedal_->write(data, count);
     *written = count;
+    watch();
     return FT_OK;
 }
 
@@ -75,11 +85,50 @@ FT_STATUS VirtualPort::setLatencyTimer(UCHAR ms) {
 }
 
 FT_STATUS VirtualPort::close() {
+    notify_ = nullptr;
+    watchTimer_.reset();
     // Closing a handle whose bridge has gone succeeds, so the host can let go of it.
-    if (!closed_)
+    if (!closed_) {
+        if (pedal_->sessionAlive(session_))
+            pedal_->setUnplugNotice(nullptr);
         pedal_->endSession(session_);
+    }
     closed_ = true;
     return FT_OK;
+}
+
+FT_STATUS VirtualPort::setReceiveNotifier(std::function<void()> notify) {
+    if (!alive())
+        return FT_IO_ERROR;
+    notify_ = std::move(notify);
+    if (!notify_) {
+        watchTimer_.reset();
+        pedal_->setUnplugNotice(nullptr);
+        return FT_OK;
+    }
+    if (!watchTimer_)
+        watchTimer_ = std::make_unique<ClockTimer>(pedal_->clock(), [this] { watch(); });
+    pedal_->setUnplugNotice([this] {
+        if (notify_)
+            notify_();
+    });
+    lastQueued_ = pedal_->queued();
+    watch();
+    return FT_OK;
+}
+
+void VirtualPort::watch() {
+    if (!notify_ || !alive())
+        return;
+    const DWORD queued = pedal_->queued();
+    const bool arrived = queued > lastQueued_;
+    lastQueued_ = queued;
+    if (pedal_->hasBytesInFlight())
+        watchTimer_->startUs(kWatchIntervalUs);
+    else
+        watchTimer_->stop();
+    if (arrived)
+        notify_();
 }
 
 } // namespace brivo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Clock.h"
 #include "link/d2xx/Driver.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@ class VirtualPedal;
 class VirtualPort final : public Port {
   public:
     VirtualPort(std::shared_ptr<VirtualPedal> pedal, std::uint64_t session);
+    ~VirtualPort() override;
 
     FT_STATUS setBaudRate(DWORD baud) override;
     FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) override;
@@ -24,13 +26,23 @@ class VirtualPort final : public Port {
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
     FT_STATUS setLatencyTimer(UCHAR ms) override;
     FT_STATUS close() override;
+    // Bytes the host can read, and an unplug, are noticed on the pedal's
+    // clock: while bytes travel, the port looks every kWatchIntervalUs.
+    FT_STATUS setReceiveNotifier(std::function<void()> notify) override;
+
+    static constexpr std::int64_t kWatchIntervalUs = 1000;
 
   private:
     bool alive() const;
+    // Tells of bytes that became readable and keeps watching while more travel.
+    void watch();
 
     std::shared_ptr<VirtualPedal> pedal_;
     std::uint64_t session_;
     bool closed_ = false;
+    std::function<void()> notify_;
+    std::unique_ptr<ClockTimer> watchTimer_;
+    DWORD lastQueued_ = 0;
 };
 
 } // namespace brivo

@@ -156,7 +156,7 @@ TEST_F(CatalogueJourney, AnEffectThePedalDoesNotRunIsShownLocked) {
     // As after connecting, Open FX and a status request for "Chorus".
     h.plugPedal();
     h.connect();
-    h.editor().running.runningEffectName = QStringLiteral("Chorus");
+    h.editor().session.running().runningEffectName = QStringLiteral("Chorus");
     h.clickCategory(QStringLiteral("Modulation"));
     h.clickEffect(QStringLiteral("Chorus"));
     EXPECT_TRUE(h.editor().catalogue.editable);
@@ -172,7 +172,7 @@ TEST_F(CatalogueJourney, AnEffectThePedalDoesNotRunIsShownLocked) {
     EXPECT_FALSE(main().btnRequest->isEnabled());
     EXPECT_FALSE(main().btnAssign->isEnabled());
     EXPECT_FALSE(main().btnStoreSettingsOnPedal->isEnabled());
-    const ParamState& params = h.editor().params;
+    const ParamState& params = h.editor().session.params();
     const int P = static_cast<int>(params.potCount);
     const int S = static_cast<int>(params.switchCount);
     const int T = static_cast<int>(params.paramCount);
@@ -317,7 +317,7 @@ TEST_F(CatalogueJourney, EveryCatalogueEffectOpensItsWindowWithoutAMessage) {
         EXPECT_EQ(lines.value(1), QStringLiteral("selected effect name: ") + name);
         EXPECT_TRUE(fx().isVisible());
         EXPECT_EQ(fx().windowTitle(), name);
-        const int T = static_cast<int>(h.editor().params.paramCount);
+        const int T = static_cast<int>(h.editor().session.params().paramCount);
         ASSERT_GT(T, 0);
         EXPECT_EQ(fx().height(), (T + 2) * 25 + 10);
         ASSERT_NE(fx().boxAssign(T - 1), nullptr);

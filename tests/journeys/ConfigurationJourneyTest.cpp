@@ -38,7 +38,7 @@ class ConfigurationJourney : public EffectCommandsJourney {
     // pots' limits only with `limits`).
     QString snapshot(bool limits = true) {
         QStringList seen;
-        const ParamState& p = editor().params;
+        const ParamState& p = editor().session.params();
         for (int i = 0; i < static_cast<int>(p.paramCount); ++i) {
             QString row = QString::number(i) + ":";
             if (fx().trkPot(i))
@@ -161,7 +161,7 @@ TEST_F(ConfigurationJourney, SaveWritesThePedalsSettingsAndLoadPutsThemBackWitho
     // The same percentages on the buttons; the limits are the smallest that
     // show them.
     EXPECT_EQ(snapshot(false), seen);
-    const ParamState& p = editor().params;
+    const ParamState& p = editor().session.params();
     EXPECT_EQ(p.minLimits[0], limit_of_percent(lines[21].trimmed().toInt()));
     EXPECT_EQ(p.maxLimits[0], limit_of_percent(lines[25].trimmed().toInt()));
     // The pedal gets the moved pots, the switch, the multi-switch and pot 0's limits.

@@ -127,7 +127,7 @@ TEST(StartUp, ListsTheBridgeQuietly) {
     EXPECT_TRUE(editor.dialogs.messages.isEmpty());
     EXPECT_EQ(editor.main().lblDeviceName->text(), "Brivo");
     EXPECT_EQ(editor.main().lblSerialNumber->text(), "Serial Number: DVIRT001");
-    EXPECT_EQ(editor.editor().link.deviceSerialNumber, "DVIRT001");
+    EXPECT_EQ(editor.editor().session.link().deviceSerialNumber, "DVIRT001");
 }
 
 TEST(Scan, WithNoDeviceSaysSo) {
@@ -283,7 +283,7 @@ TEST(Disconnect, AFailingCloseIsReportedAndStillLeavesTheWindowDisconnected) {
     editor.start();
     editor.connect();
     // The handle is gone behind the window's back.
-    editor.editor().device.CloseFTDevice();
+    editor.editor().session.device().CloseFTDevice();
     editor.trigger(editor.main().menuDisconnect);
     EXPECT_EQ(editor.dialogs.messages, QStringList{"FT_Close - Invalid handle..."});
     expectDisconnected(editor.main());
@@ -334,7 +334,7 @@ TEST(Scan, ABridgeThatCannotBeOpenedSaysWhy) {
     editor.dialogs.messages.clear();
     editor.trigger(editor.main().menuScan);
     EXPECT_EQ(editor.dialogs.messages, (QStringList{why, "Brivo found, click Connect"}));
-    EXPECT_EQ(editor.editor().link.deviceSerialNumber, "DVIRT002");
+    EXPECT_EQ(editor.editor().session.link().deviceSerialNumber, "DVIRT002");
 }
 
 } // namespace

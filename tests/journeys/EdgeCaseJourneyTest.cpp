@@ -102,7 +102,7 @@ TEST_F(EdgeCaseJourney, AfterOpenFXTheRunningEffectsClickUnlocksItAnotherOneLock
 
     EXPECT_EQ(fx().windowTitle(), "Clean Boost");
     EXPECT_TRUE(fx().isVisible());
-    for (int i = 0; i < static_cast<int>(editor().params.paramCount); ++i) {
+    for (int i = 0; i < static_cast<int>(editor().session.params().paramCount); ++i) {
         EXPECT_FALSE(fx().boxAssign(i)->isEnabled()) << i;
         EXPECT_FALSE(fx().chkReverse(i)->isEnabled()) << i;
     }
@@ -113,7 +113,7 @@ TEST_F(EdgeCaseJourney, AfterOpenFXTheRunningEffectsClickUnlocksItAnotherOneLock
     // Browsing says nothing to the pedal.
     settle();
     EXPECT_EQ(writesSince(from), QStringList{});
-    EXPECT_EQ(editor().running.runningEffectName, "Fuzz+Octave");
+    EXPECT_EQ(editor().session.running().runningEffectName, "Fuzz+Octave");
 }
 
 TEST_F(EdgeCaseJourney, AnImpulseResponseIsNotSentOnceAnotherCategoryIsChosen) {
@@ -125,8 +125,7 @@ TEST_F(EdgeCaseJourney, AnImpulseResponseIsNotSentOnceAnotherCategoryIsChosen) {
     // A response spliced in: the tail of the program differs from the plain one.
     QString spliced = plain;
     spliced.replace(spliced.size() - 8, 8, plain.right(8) == "7FFF7FFF" ? "00010001" : "7FFF7FFF");
-    editor().irProgram = spliced;
-    editor().irProgramEffect = "Cabinet IR Basic";
+    editor().session.setIrProgram(spliced, "Cabinet IR Basic");
     h.click(main().btnUpload);
     ASSERT_EQ(pedal->lastUpload(), bytesOfHex(spliced));
 
@@ -156,9 +155,10 @@ TEST_F(EdgeCaseJourney, LiveModeWithoutALoopLeavesSwitchesAndPotsSpeaking) {
     ASSERT_EQ(fx().lblSwitchState(4)->text(), "OFF");
     // Live on without a loop running: the menu item only sets the mode.
     h.trigger(main().menuLiveEnable);
-    ASSERT_TRUE(editor().flags.liveRequest);
+    ASSERT_TRUE(main().menuLiveEnable->isChecked());
+    ASSERT_FALSE(editor().session.liveLoopRunning());
     clearConsole();
-    const auto& addresses = editor().params.paramAddresses;
+    const auto& addresses = editor().session.params().paramAddresses;
     const std::size_t from = mark();
 
     h.click(fx().swtSwitch(4));
@@ -175,7 +175,7 @@ TEST_F(EdgeCaseJourney, LiveModeWithoutALoopLeavesSwitchesAndPotsSpeaking) {
 
 TEST_F(EdgeCaseJourney, TwentyFourParametersGoOutAsHex18) {
     uploadAndOpen("Other", "Drive + Delay");
-    ASSERT_EQ(editor().params.paramCount, 24u);
+    ASSERT_EQ(editor().session.params().paramCount, 24u);
     settle();
     std::size_t from = mark();
 
@@ -209,7 +209,7 @@ TEST(StartUpEdge, WithTwoBridgesListsBothQuietlyAndTakesTheSecond) {
     EXPECT_TRUE(h.consoleLines().isEmpty()) << h.consoleLines().join('|').toStdString();
     EXPECT_EQ(h.main().lblSerialNumber->text(), "Serial Number: DVIRT001DOTHER02");
     EXPECT_EQ(h.main().lblDeviceName->text(), "USB Serial Cable");
-    EXPECT_EQ(h.editor().link.deviceSerialNumber, "DOTHER02");
+    EXPECT_EQ(h.editor().session.link().deviceSerialNumber, "DOTHER02");
 
     // Connect straight away opens the device the listing took.
     h.trigger(h.main().menuConnect);

@@ -121,9 +121,9 @@ class LoneLineFeedReplies : public EffectCommandsJourney {
         h.start();
         auto driver = std::make_unique<LoneLineFeedDriver>(*h.driver, pedal->serialNumber());
         lineEnds = driver.get();
-        h.editor().d2xx.addDriver(std::move(driver));
+        h.editor().session.driver().addDriver(std::move(driver));
         h.connect();
-        ASSERT_EQ(h.editor().link.deviceSerialNumber, LoneLineFeedDriver::kSerial);
+        ASSERT_EQ(h.editor().session.link().deviceSerialNumber, LoneLineFeedDriver::kSerial);
         ASSERT_TRUE(pedal->isOpen());
     }
 
@@ -146,14 +146,14 @@ TEST_F(LoneLineFeedReplies, IdentityLinesEndedByALoneLineFeedAreRefusedAndChange
                           "again."});
     EXPECT_FALSE(fx().isVisible());
     EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
-    EXPECT_EQ(editor().running.runningEffectNumber, 43);
-    EXPECT_EQ(editor().running.runningEffectVersion, 2);
-    EXPECT_EQ(editor().running.firmwareVersion, 5);
+    EXPECT_EQ(editor().session.running().runningEffectNumber, 43);
+    EXPECT_EQ(editor().session.running().runningEffectVersion, 2);
+    EXPECT_EQ(editor().session.running().firmwareVersion, 5);
     EXPECT_TRUE(h.consoleLines().filter("effect number DEC: ").isEmpty())
         << h.consoleLines().join('|').toStdString();
     EXPECT_FALSE(main().btnRequest->isEnabled());
     EXPECT_TRUE(main().btnOpenEffect->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 
     // The same pedal with its CRs back is read again.
     lineEnds->dropCr = false;
@@ -170,8 +170,7 @@ TEST_F(EdgeCaseReplies, AnEffectNumberBeyondTheCatalogueIsReportedAndOpensNothin
     h.clickEffect("Cabinet IR Basic");
     QString program = resources::load_resource_lines("CABINET_IR_BASIC").value(0);
     program.replace(2 * 35, 2, "3B");
-    editor().irProgram = program;
-    editor().irProgramEffect = "Cabinet IR Basic";
+    editor().session.setIrProgram(program, "Cabinet IR Basic");
     h.click(main().btnUpload);
     ASSERT_EQ(pedal->runningEffectNumber(), 59);
     fx().close();
@@ -185,9 +184,9 @@ TEST_F(EdgeCaseReplies, AnEffectNumberBeyondTheCatalogueIsReportedAndOpensNothin
     EXPECT_TRUE(h.consoleLines().filter("effetto ottenuto dalla lista: ").isEmpty());
     EXPECT_FALSE(fx().isVisible());
     EXPECT_FALSE(main().btnRequest->isEnabled());
-    EXPECT_EQ(editor().running.runningEffectName, "");
+    EXPECT_EQ(editor().session.running().runningEffectName, "");
     EXPECT_EQ(editor().catalogue.currentEffectName, "Cabinet IR Basic");
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(EdgeCaseReplies, IdentityInPiecesBehindAnOlderLongerReplyOpensTheRightEffect) {
@@ -202,7 +201,7 @@ TEST_F(EdgeCaseReplies, IdentityInPiecesBehindAnOlderLongerReplyOpensTheRightEff
     h.click(main().btnOpenEffect);
 
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(editor().running.runningEffectName, "Noise Gate");
+    EXPECT_EQ(editor().session.running().runningEffectName, "Noise Gate");
     EXPECT_EQ(fx().windowTitle(), "Noise Gate v2");
     EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
     EXPECT_EQ(main().lstEffects->currentItem()->text(), "Noise Gate");
@@ -240,7 +239,7 @@ TEST_F(EdgeCaseReplies, UploadAnswersShowTheirFirst17Bytes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.fault(*pedal);
-        editor().params.minLimits[0] = 100;
+        editor().session.params().minLimits[0] = 100;
         h.dialogs.messages.clear();
         clearConsole();
 
@@ -249,7 +248,7 @@ TEST_F(EdgeCaseReplies, UploadAnswersShowTheirFirst17Bytes) {
         // The label shows no zero or control characters; the console shows them visibly.
         EXPECT_EQ(main().lblStatus->text(), strip_control_characters(c.label));
         EXPECT_FALSE(main().prgUpload->isVisible());
-        EXPECT_FALSE(editor().exchange.exchangeInProgress());
+        EXPECT_FALSE(editor().session.busy());
         // One console line per read that brought bytes.
         const QStringList received = h.consoleLines().filter(QRegularExpression("^received: "));
         EXPECT_EQ(received.size(), c.reads) << received.join('|').toStdString();
@@ -258,17 +257,17 @@ TEST_F(EdgeCaseReplies, UploadAnswersShowTheirFirst17Bytes) {
             if (!received.isEmpty()) {
                 EXPECT_EQ(received.last(), "received: " + visible_control_characters(c.label));
             }
-            EXPECT_EQ(editor().params.minLimits[0], 0u);
+            EXPECT_EQ(editor().session.params().minLimits[0], 0u);
         } else {
             EXPECT_EQ(h.dialogs.messages, QStringList{kNoReplyText});
-            EXPECT_EQ(editor().params.minLimits[0], 100u);
+            EXPECT_EQ(editor().session.params().minLimits[0], 100u);
         }
         EXPECT_EQ(pedal->lastUpload(), programOf("CLEAN_BOOST"));
 
         // Back to a well-behaved pedal, with whatever was late gone by.
         pedal->setSilent(false);
         pedal->setSplitReplies(0, 0);
-        h.clock.sleepMs(20000);
+        h.clock.advanceMs(20000);
     }
 }
 
@@ -303,7 +302,7 @@ TEST_F(EdgeCaseReplies, AStatusByteThatIsNoDigitEndsTheLiveLoopWithTheConversion
     EXPECT_TRUE(guard.isActive());
     EXPECT_EQ(fx().trkPot(0)->value(), 0);
     EXPECT_TRUE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 } // namespace

@@ -34,7 +34,7 @@ TEST_F(EffectCommandsFaults, PedalSilentDuringARequestTimesOutAndRequestStaysUsa
     EXPECT_TRUE(h.consoleLines().last().startsWith("no reply from the pedal within"))
         << h.consoleLines().join('|').toStdString();
     EXPECT_TRUE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
     EXPECT_EQ(fx().trkPot(0)->value(), 0);
 
     pedal->setSilent(false);
@@ -71,7 +71,7 @@ TEST_F(EffectCommandsFaults, CutOffStatusRecordIsRefusedAndItsRestIsNotReadLater
 
     // The rest of that reply trickles in; the next request still reads its own.
     pedal->setSplitReplies(0, 0);
-    h.clock.sleepMs(20000);
+    h.clock.advanceMs(20000);
     h.dialogs.messages.clear();
     h.click(main().btnRequest);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
@@ -93,7 +93,7 @@ TEST_F(EffectCommandsFaults, ReplyInSmallPiecesIsCollectedWhole) {
 TEST_F(EffectCommandsFaults, UnpluggingDuringAnUploadEndsTheWaitWithTheDriversReport) {
     h.clickCategory("Gain");
     h.clickEffect("Clean Boost");
-    editor().params.minLimits[0] = 100;
+    editor().session.params().minLimits[0] = 100;
     QTimer::singleShot(0, [this] { pedal->unplug(); });
 
     h.click(main().btnUpload);
@@ -103,9 +103,9 @@ TEST_F(EffectCommandsFaults, UnpluggingDuringAnUploadEndsTheWaitWithTheDriversRe
         << h.dialogs.messages.join('|').toStdString();
     EXPECT_EQ(main().lblStatus->text(), "Uploading...");
     EXPECT_FALSE(main().prgUpload->isVisible());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
     // Nothing was answered, so the limits stay.
-    EXPECT_EQ(editor().params.minLimits[0], 100u);
+    EXPECT_EQ(editor().session.params().minLimits[0], 100u);
 }
 
 TEST_F(EffectCommandsFaults, ASecondCommandWhileOneWaitsIsRefused) {
@@ -145,7 +145,7 @@ TEST_F(EffectCommandsFaults, OpenFXOnASilentPedalTimesOut) {
     EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: ");
     EXPECT_TRUE(main().btnOpenEffect->isEnabled());
     EXPECT_FALSE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(EffectCommandsFaults, LateIdentityAfterATimeOutIsNotTakenForTheNextOne) {
@@ -153,7 +153,7 @@ TEST_F(EffectCommandsFaults, LateIdentityAfterATimeOutIsNotTakenForTheNextOne) {
     pedal->setReplyDelayMs(5000);
     h.click(main().btnOpenEffect);
     ASSERT_EQ(h.dialogs.messages, QStringList{kNoReplyText});
-    h.clock.sleepMs(3000); // the late answer arrives now
+    h.clock.advanceMs(3000); // the late answer arrives now
     // Another effect meanwhile: the stale answer names the old one.
     pedal->setReplyDelayMs(0);
     upload("Gain", "Clean Boost");
@@ -162,7 +162,7 @@ TEST_F(EffectCommandsFaults, LateIdentityAfterATimeOutIsNotTakenForTheNextOne) {
     h.click(main().btnOpenEffect);
 
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
-    EXPECT_EQ(editor().running.runningEffectName, "Clean Boost");
+    EXPECT_EQ(editor().session.running().runningEffectName, "Clean Boost");
 }
 
 TEST_F(EffectCommandsFaults, ImpulseResponseEffectWithoutAResponseIsNotUploaded) {
@@ -218,7 +218,7 @@ TEST_F(RawUpload, AFileThatIsNotHexIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(h.dialogs.messages,
               QStringList{"The effect program is damaged: character 10 is not a hex digit."});
     EXPECT_EQ(mark(), from);
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 } // namespace

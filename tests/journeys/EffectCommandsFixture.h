@@ -74,7 +74,7 @@ class EffectCommandsJourney : public ::testing::Test {
     }
 
     // Lets the bytes just written travel the line and the pedal act on them.
-    void settle() { h.clock.sleepMs(20); }
+    void settle() { h.clock.advanceMs(20); }
 
     // Where the pedal's record of writes stands now.
     std::size_t mark() const { return pedal->writesReceived().size(); }

@@ -21,8 +21,8 @@ const QString kMaxBelowMin = QStringLiteral("Cannot set a MAX value lower than a
 TEST_F(EffectCommandsJourney, UploadSendsTheProgramInOneWriteAndShowsThePedalsAnswer) {
     h.clickCategory("Gain");
     h.clickEffect("Clean Boost");
-    editor().params.minLimits[0] = 100;
-    editor().params.maxLimits[1] = 200;
+    editor().session.params().minLimits[0] = 100;
+    editor().session.params().maxLimits[1] = 200;
     clearConsole();
     const std::size_t from = mark();
 
@@ -46,9 +46,9 @@ TEST_F(EffectCommandsJourney, UploadSendsTheProgramInOneWriteAndShowsThePedalsAn
     // The answer's zero byte does not reach the label.
     EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed"));
     EXPECT_FALSE(main().prgUpload->isVisible());
-    EXPECT_EQ(editor().params.minLimits[0], 0u);
-    EXPECT_EQ(editor().params.maxLimits[1], 1023u);
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_EQ(editor().session.params().minLimits[0], 0u);
+    EXPECT_EQ(editor().session.params().maxLimits[1], 1023u);
+    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(EffectCommandsJourney, AnsweringNoSendsAndLogsNothing) {
@@ -107,7 +107,7 @@ TEST_F(EffectCommandsJourney, OpenFXShowsTheRunningEffectLockedAndSelectsIt) {
     EXPECT_EQ(main().lstCategory->currentItem()->text(), "Dynamic");
     EXPECT_EQ(listTexts(main().lstEffects), (QStringList{"Compressor", "Noise Gate"}));
     EXPECT_EQ(main().lstEffects->currentItem()->text(), "Noise Gate");
-    EXPECT_EQ(editor().running.runningEffectName, "Noise Gate");
+    EXPECT_EQ(editor().session.running().runningEffectName, "Noise Gate");
     EXPECT_EQ(editor().catalogue.currentEffectName, "Noise Gate");
     // The category shown is the current one: uploads follow the effect's own.
     EXPECT_EQ(editor().catalogue.currentCategory, "Dynamic");
@@ -135,8 +135,8 @@ TEST_F(EffectCommandsJourney, OpenFXFindsEveryEffectInItsCategory) {
             // its plain program stands in for one here.
             h.clickCategory(c.category);
             h.clickEffect(c.effect);
-            editor().irProgram = resources::load_resource_lines("CABINET_IR_BASIC").value(0);
-            editor().irProgramEffect = c.effect;
+            editor().session.setIrProgram(
+                resources::load_resource_lines("CABINET_IR_BASIC").value(0), c.effect);
             h.click(main().btnUpload);
         } else {
             upload(c.category, c.effect);
@@ -155,7 +155,7 @@ TEST_F(EffectCommandsJourney, OpenFXFindsEveryEffectInItsCategory) {
         EXPECT_EQ(listTexts(main().lstEffects), resources::load_resource_lines(listName));
         ASSERT_NE(main().lstEffects->currentItem(), nullptr);
         EXPECT_EQ(main().lstEffects->currentItem()->text(), c.effect);
-        EXPECT_EQ(editor().running.runningEffectNumber, c.number);
+        EXPECT_EQ(editor().session.running().runningEffectNumber, c.number);
         EXPECT_EQ(editor().catalogue.currentCategory, QString::fromLatin1(c.category));
     }
 }
@@ -181,9 +181,9 @@ void prepareFuzzOctaveOnPedal(Editor& editor, VirtualPedal& pedal) {
     table[0] = 0x04;
     table[1 + 16 * 1 + 0] = 1; // "EXP" drives parameter 0
     table[1 + 112 + 1] = 1;    // parameter 1 reversed
-    editor.exchange.sendBytes(table, true, 100);
-    editor.exchange.send("06000000400000", 7, true, 10); // pot 0 minimum 512
-    editor.exchange.send("06010000600000", 7, true, 10); // pot 0 maximum 768
+    editor.firmwareExchange.sendBytes(table, true, 100);
+    editor.firmwareExchange.send("06000000400000", 7, true, 10); // pot 0 minimum 512
+    editor.firmwareExchange.send("06010000600000", 7, true, 10); // pot 0 maximum 768
 }
 
 TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedalHolds) {
@@ -226,8 +226,8 @@ TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedal
         EXPECT_FALSE(fx().btnMin(j)->isEnabled()) << j;
         EXPECT_FALSE(fx().btnMax(j)->isEnabled()) << j;
     }
-    EXPECT_EQ(editor().params.minLimits[0], 512u);
-    EXPECT_EQ(editor().params.maxLimits[0], 768u);
+    EXPECT_EQ(editor().session.params().minLimits[0], 512u);
+    EXPECT_EQ(editor().session.params().maxLimits[0], 768u);
 
     // Unlocked: every value control, box and reverse box.
     for (int i = 0; i < 7; ++i) {
@@ -240,7 +240,7 @@ TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedal
     EXPECT_TRUE(main().btnRequest->isEnabled());
     EXPECT_TRUE(main().btnAssign->isEnabled());
     EXPECT_TRUE(main().btnStoreSettingsOnPedal->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 
     // A read never writes: the request is all the pedal received.
     settle();
@@ -251,7 +251,7 @@ TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedal
 
 TEST_F(EffectCommandsJourney, ParameterControlsSendTheirValues) {
     uploadOpenAndRequest("Gain", "Fuzz+Octave");
-    const auto& addresses = editor().params.paramAddresses;
+    const auto& addresses = editor().session.params().paramAddresses;
     clearConsole();
 
     std::size_t from = mark();
@@ -295,7 +295,7 @@ TEST_F(EffectCommandsJourney, LimitsGoToThePedalAndShowOnTheButtons) {
     EXPECT_EQ(writesSince(from), QStringList{"06000300400000"});
     EXPECT_EQ(fx().btnMin(3)->text(), "51%");
     EXPECT_EQ(pedal->minLimit(3), 512);
-    EXPECT_EQ(editor().params.minLimits[3], 512u);
+    EXPECT_EQ(editor().session.params().minLimits[3], 512u);
     EXPECT_TRUE(h.consoleLines().contains("valstr: 00400000"));
 
     // A maximum below the minimum changes nothing anywhere.

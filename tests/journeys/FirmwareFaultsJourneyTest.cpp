@@ -301,7 +301,7 @@ TEST_F(FirmwareJourney, WhileAnUpgradeRunsNothingElseTalksToThePedal) {
             window().btnUpgradeFirmware->isEnabled(), main().menuFirmwareUpgradeMode->isEnabled(),
             editor.fxParameters().isEnabled(),        {}};
         try {
-            const ExchangeGuard other = editor.editor().exchange.beginExchange();
+            const ExchangeGuard other = editor.editor().firmwareExchange.beginExchange();
         } catch (const EditorError& e) {
             seen.busy = e.text();
         }

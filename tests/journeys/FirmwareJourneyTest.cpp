@@ -37,7 +37,7 @@ TEST_F(FirmwareJourney, UpgradeModeIsACheckMarkThatConnectObeys) {
 
     editor.trigger(main().menuFirmwareUpgradeMode);
     EXPECT_TRUE(main().menuFirmwareUpgradeMode->isChecked());
-    EXPECT_TRUE(editor.editor().flags.upgradeMode);
+    EXPECT_TRUE(editor.editor().session.upgradeMode());
     editor.console().btnClear->click();
     editor.trigger(main().menuConnect);
     EXPECT_EQ(syncBytesSent(*pedal), 1);
@@ -52,10 +52,10 @@ TEST_F(FirmwareJourney, UpgradeModeIsACheckMarkThatConnectObeys) {
 
     editor.trigger(main().menuFirmwareUpgradeMode);
     EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
-    EXPECT_FALSE(editor.editor().flags.upgradeMode);
+    EXPECT_FALSE(editor.editor().session.upgradeMode());
     // The hidden check box sets the flag alone; the two do not follow each other.
     main().chkFirmwareUpgradeMode->setChecked(true);
-    EXPECT_TRUE(editor.editor().flags.upgradeMode);
+    EXPECT_TRUE(editor.editor().session.upgradeMode());
     EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
     editor.trigger(main().menuDisconnect);
     EXPECT_TRUE(main().menuStartFirmwareUpgrade->isEnabled()) << "kept after Disconnect";

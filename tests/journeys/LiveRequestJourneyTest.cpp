@@ -75,7 +75,7 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << h.dialogs.messages.join('|').toStdString();
     // The loop ends with the request during which the box was unticked.
     EXPECT_EQ(statusRequestsSince(from), 3);
-    EXPECT_FALSE(editor().flags.liveRequest);
+    EXPECT_FALSE(editor().session.liveLoopRunning());
     EXPECT_FALSE(main().chkLiveRequest->isChecked());
 
     EXPECT_EQ(pedal->parameterValue(0), 800);
@@ -101,7 +101,7 @@ TEST_F(LiveRequestJourney, TheWindowFollowsThePedalUntilLiveIsSwitchedOff) {
     EXPECT_EQ(lines.filter("num of bytes received: 316").size(), 3);
 
     EXPECT_TRUE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
@@ -123,12 +123,12 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
         << h.dialogs.messages.join('|').toStdString();
     // Ended on its own, the loop unticks the box: the window no longer
     // follows the pedal and the pots speak again. Request stays at hand.
-    EXPECT_FALSE(editor().flags.liveRequest);
-    EXPECT_FALSE(editor().flags.liveLoopRunning);
+    EXPECT_FALSE(editor().session.liveLoopRunning());
+    EXPECT_FALSE(editor().session.liveLoopRunning());
     EXPECT_FALSE(main().chkLiveRequest->isChecked());
     EXPECT_TRUE(main().chkLiveRequest->isEnabled());
     EXPECT_TRUE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(LiveRequestJourney, TheLoopEndsWhenTheMainWindowCloses) {
@@ -161,7 +161,7 @@ TEST_F(LiveRequestJourney, TheBoxIsOfferedOnlyWhileRequestIs) {
     EXPECT_FALSE(main().chkLiveRequest->isEnabled());
     h.click(main().chkLiveRequest);
     EXPECT_FALSE(main().chkLiveRequest->isChecked());
-    EXPECT_FALSE(editor().flags.liveRequest);
+    EXPECT_FALSE(editor().session.liveLoopRunning());
     h.clickEffect("Clean Boost");
     EXPECT_TRUE(main().chkLiveRequest->isEnabled());
     h.trigger(main().menuDisconnect);
@@ -192,8 +192,8 @@ TEST_F(LiveRequestJourney, UploadOrOpenFXDuringTheLoopEndItAndGoOn) {
         EXPECT_TRUE(offeredWhileLive);
         EXPECT_EQ(statusRequestsSince(from), 2);
         EXPECT_FALSE(main().chkLiveRequest->isChecked());
-        EXPECT_FALSE(editor().flags.liveLoopRunning);
-        EXPECT_FALSE(editor().exchange.exchangeInProgress());
+        EXPECT_FALSE(editor().session.liveLoopRunning());
+        EXPECT_FALSE(editor().session.busy());
         const QStringList writes = writesSince(from);
         ASSERT_FALSE(writes.isEmpty());
         if (command == main().btnUpload) {

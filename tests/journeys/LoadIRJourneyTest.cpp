@@ -60,7 +60,7 @@ TEST_F(LoadIRJourney, EachEffectGetsItsResponseInItsRegionAndTheUploadSendsIt) {
         load(rampFile("second.wav", 0x200, c.n));
         const QString expected =
             program.left(c.before) + rampWords(0x200, c.n) + program.mid(c.before + c.n * 8);
-        EXPECT_EQ(editor().irProgram, expected) << c.effect;
+        EXPECT_EQ(editor().session.irProgram(), expected) << c.effect;
         EXPECT_EQ(h.dialogs.messages.last(),
                   QStringLiteral("Selected file data:\r\nName: second.wav\r\nSize: %1\r\n"
                                  "Sample rate: 48000\r\nBits per sample: 24")
@@ -83,7 +83,7 @@ TEST_F(LoadIRJourney, ABrokenFileIsRefusedAndTheResponseStaysAsItWas) {
     h.clickCategory("Impulse Response");
     h.clickEffect("Cabinet IR Basic");
     load(rampFile("good.wav", 0x300, 912));
-    const QString prepared = editor().irProgram;
+    const QString prepared = editor().session.irProgram();
     QByteArray cut = wav(fmtChunk(1, 1, 48000, 24) + chunk("data", QByteArray(3 * 912, 'x')));
     cut.chop(100);
     for (const auto& [name, bytes] : {std::pair{QString("cut.wav"), cut},
@@ -93,7 +93,7 @@ TEST_F(LoadIRJourney, ABrokenFileIsRefusedAndTheResponseStaysAsItWas) {
         ASSERT_EQ(h.dialogs.messages.size(), 1) << name.toStdString();
         EXPECT_TRUE(h.dialogs.messages.first().startsWith(name + " was not loaded: "))
             << h.dialogs.messages.first().toStdString();
-        EXPECT_EQ(editor().irProgram, prepared);
+        EXPECT_EQ(editor().session.irProgram(), prepared);
     }
 }
 
@@ -105,7 +105,7 @@ TEST_F(LoadIRJourney, CabinetIRPlusEQTakesNoResponse) {
     EXPECT_FALSE(main().menuLoadIR->isEnabled());
     main().load_ir_from_wav(); // even when reached another way
     EXPECT_TRUE(h.dialogs.messages.last().contains("no place for an impulse response"));
-    EXPECT_TRUE(editor().irProgram.isEmpty());
+    EXPECT_TRUE(editor().session.irProgram().isEmpty());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/Editor.h"
 #include "link/EepromIdentity.h"
 #include "support/PtyPedalHarness.h"
+#include "support/WaitForSession.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -33,13 +34,15 @@ class PtyJourney : public ::testing::Test {
 
 TEST_F(PtyJourney, ScanAndConnectFindThePedalOnItsPortAndSayOnceThatNoEepromIsReadable) {
     main().menuScan->trigger();
+    waitForSession(h.editor().session);
     const QString path = QString::fromStdString(h.server.path());
     EXPECT_EQ(h.dialogs.messages, QStringList{"Brivo found, click Connect"});
     EXPECT_EQ(main().lblSerialNumber->text(), "Serial Number: " + path);
-    EXPECT_EQ(h.editor().link.deviceSerialNumber, path);
+    EXPECT_EQ(h.editor().session.link().deviceSerialNumber, path);
 
     h.dialogs.messages.clear();
     main().menuConnect->trigger();
+    waitForSession(h.editor().session);
 
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
     EXPECT_EQ(main().lblDeviceName->text(), "Brivo connected");
@@ -60,6 +63,7 @@ TEST_F(PtyJourney, UploadOpenFXAndRequestRunOverThePty) {
     clickListItem(main().lstEffects, "Clean Boost");
 
     main().btnUpload->click();
+    waitForSession(h.editor().session);
     ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
     EXPECT_EQ(main().lblStatus->text(), QStringLiteral("Upload Completed"));
     EXPECT_EQ(h.withPedal([](VirtualPedal& p) { return p.lastUpload(); }),
@@ -67,12 +71,14 @@ TEST_F(PtyJourney, UploadOpenFXAndRequestRunOverThePty) {
 
     h.withPedal([](VirtualPedal& p) { p.setParameterValue(0, 640); });
     main().btnOpenEffect->click();
+    waitForSession(h.editor().session);
     ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
     EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
     EXPECT_EQ(fx().windowTitle().section(QStringLiteral(" v"), 0, 0), "Clean Boost");
     EXPECT_FALSE(fx().trkPot(0)->isEnabled());
 
     main().btnRequest->click();
+    waitForSession(h.editor().session);
     ASSERT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
     EXPECT_TRUE(fx().trkPot(0)->isEnabled());
     EXPECT_EQ(fx().trkPot(0)->value(), 640);
@@ -97,22 +103,25 @@ TEST_F(PtyJourney, APedalPulledOutDuringAWaitEndsTheCommandWithAMessage) {
     timer.start();
 
     main().btnOpenEffect->click();
+    waitForSession(h.editor().session);
 
     // Ended by the hang-up, long before the reply time-out.
     EXPECT_LT(timer.elapsed(), kReplyTimeoutMs);
     ASSERT_FALSE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(h.dialogs.messages.first(), "FT_GetQueueStatus - General IO error...")
         << messages().toStdString();
-    EXPECT_FALSE(h.editor().exchange.exchangeInProgress());
+    EXPECT_FALSE(h.editor().session.busy());
     EXPECT_FALSE(main().btnRequest->isEnabled());
 
     // The handle is given up, and a new scan no longer finds the port.
     h.dialogs.messages.clear();
     main().menuDisconnect->trigger();
+    waitForSession(h.editor().session);
     EXPECT_TRUE(h.dialogs.messages.isEmpty()) << messages().toStdString();
     EXPECT_TRUE(main().menuConnect->isEnabled());
     EXPECT_FALSE(main().btnUpload->isEnabled());
     main().menuScan->trigger();
+    waitForSession(h.editor().session);
     EXPECT_EQ(h.dialogs.messages, QStringList{"No device found"});
 }
 

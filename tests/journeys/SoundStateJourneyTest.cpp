@@ -76,8 +76,8 @@ TEST_F(SoundStateJourney, AnUnknownRunningEffectLeavesNothingEditable) {
     // Another tool loads a program from a newer catalogue (effect number 59).
     QString program = resources::load_resource_lines("CABINET_IR_BASIC").value(0);
     program.replace(2 * 35, 2, "3B");
-    editor().exchange.send(program, static_cast<int>(program.size() / 2), false, 0);
-    h.clock.sleepMs(2000);
+    editor().firmwareExchange.send(program, static_cast<int>(program.size() / 2), false, 0);
+    h.clock.advanceMs(2000);
     ASSERT_EQ(pedal->runningEffectNumber(), 59);
 
     bool lockedWhenTold = false;
@@ -91,7 +91,7 @@ TEST_F(SoundStateJourney, AnUnknownRunningEffectLeavesNothingEditable) {
 
     EXPECT_EQ(h.dialogs.messages, QStringList{"List index out of bounds (59)"});
     EXPECT_TRUE(lockedWhenTold);
-    EXPECT_EQ(editor().running.runningEffectName, "");
+    EXPECT_EQ(editor().session.running().runningEffectName, "");
     EXPECT_FALSE(main().chkLiveRequest->isEnabled());
 
     // The old effect, clicked again, is shown locked: it is not running.
@@ -118,7 +118,7 @@ TEST_F(SoundStateJourney, APedalRunningNothingClearsTheRunningEffect) {
         h.dialogs.messages,
         QStringList{
             "The pedal has no effect loaded. Choose an effect, upload it, then click Open FX."});
-    EXPECT_EQ(editor().running.runningEffectName, "");
+    EXPECT_EQ(editor().session.running().runningEffectName, "");
     EXPECT_FALSE(fx().isVisible());
     h.clickEffect("Fuzz+Octave");
     EXPECT_FALSE(fx().trkPot(0)->isEnabled());
@@ -132,10 +132,10 @@ TEST_F(SoundStateJourney, APedalRunningNothingClearsTheRunningEffect) {
 TEST_F(SoundStateJourney, OpenFXMakesTheEffectsCategoryCurrent) {
     h.clickCategory("Impulse Response");
     h.clickEffect("Cabinet IR Basic");
-    editor().irProgram = resources::load_resource_lines("CABINET_IR_BASIC").value(0);
-    editor().irProgramEffect = "Cabinet IR Basic";
+    editor().session.setIrProgram(resources::load_resource_lines("CABINET_IR_BASIC").value(0),
+                                  "Cabinet IR Basic");
     h.click(main().btnUpload);
-    editor().irProgram.clear();
+    editor().session.setIrProgram(QString(), QString());
     h.clickCategory("Gain");
     h.clickEffect("Clean Boost");
     h.dialogs.messages.clear();
@@ -200,7 +200,7 @@ TEST_F(SoundStateJourney, LimitButtonsAgreeWithThemselves) {
     h.click(main().btnRequest);
     EXPECT_EQ(fx().btnMax(3)->text(), maxText);
     EXPECT_EQ(fx().btnMin(3)->text(), minText);
-    EXPECT_EQ(editor().params.minLimits[3], 0u);
+    EXPECT_EQ(editor().session.params().minLimits[3], 0u);
 
     fx().trkPot(3)->setValue(5);
     const std::size_t from = mark();

@@ -1,4 +1,5 @@
 #include "LinkFixture.h"
+#include "link/AsyncExchange.h"
 
 namespace brivo::test {
 namespace {
@@ -98,12 +99,24 @@ TEST_F(D2XXUnitTest, PurgingTheTransmitQueueWaitsUntilEarlierWritesHaveLeft) {
     unit.WriteFTDevice(7);
     unit.WriteFTDevice(7);
     const std::int64_t lineTimeUs = 14 * 1000000LL * 10 / 115200;
-    unit.PurgeFTDeviceTX();
+    EXPECT_NEAR(static_cast<double>(unit.txLineFreeAtUs()), static_cast<double>(lineTimeUs), 2.0);
+    // The exchange waits for the line without blocking, then purges.
+    AsyncExchange async(unit, log, clock);
+    bool purged = false;
+    Task<> purge = async.purgeTx();
+    purge.start([&] { purged = true; });
+    EXPECT_FALSE(purged);
+    EXPECT_EQ(bridge.purgeTxCount, 0);
+    ASSERT_TRUE(clock.runNextTimer());
+    EXPECT_TRUE(purged);
     EXPECT_NEAR(static_cast<double>(clock.nowUs()), static_cast<double>(lineTimeUs), 2.0);
     EXPECT_EQ(bridge.purgeTxCount, 1);
     // With the line idle a purge costs nothing.
     const std::int64_t before = clock.nowUs();
-    unit.PurgeFTDeviceTX();
+    bool again = false;
+    Task<> idle = async.purgeTx();
+    idle.start([&] { again = true; });
+    EXPECT_TRUE(again);
     EXPECT_EQ(clock.nowUs(), before);
 }
 

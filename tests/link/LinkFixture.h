@@ -21,6 +21,7 @@ class LinkFixture : public ::testing::Test {
         fakeDriver = driver.get();
         fakeDriver->listed = {{kFakeSerial, "FT230X Basic UART"}};
         d2xx.addDriver(std::move(driver));
+        unit.setReporter([this](const QString& text) { dialogs.showMessage(text); });
     }
 
     void openBridge() {
@@ -35,7 +36,7 @@ class LinkFixture : public ::testing::Test {
     FakeBridge bridge;
     FakeDriver* fakeDriver = nullptr;
     D2xx d2xx;
-    D2XXUnit unit{d2xx, dialogs, clock};
+    D2XXUnit unit{d2xx, clock};
     MessageExchange exchange{unit, log, clock, flags};
 };
 

@@ -65,7 +65,7 @@ TEST_F(MessageExchangeTest, BytesArrivingAfterTheReplyAreDiscarded) {
     bridge.arrive(0, {'O', 'K'});
     bridge.arrive(250 * kMs, {'l', 'a', 't', 'e'});
     EXPECT_EQ(exchange.receive_reply().left(2), QByteArray("OK"));
-    clock.sleepMs(100);
+    clock.sleepUs(std::int64_t{100} * 1000);
     ASSERT_EQ(unit.GetFTQueueStatus(), FT_OK);
     EXPECT_EQ(unit.ftQueueBytes, 4u); // arrived after the purge: the next reply's problem
 }
@@ -95,7 +95,8 @@ TEST(MessageExchangeClosed, NeverOpenedDeviceGivesAnEmptyReplyAfterTheReport) {
     MemoryLog log;
     Flags flags;
     D2xx d2xx;
-    D2XXUnit unit(d2xx, dialogs, clock);
+    D2XXUnit unit(d2xx, clock);
+    unit.setReporter([&dialogs](const QString& text) { dialogs.showMessage(text); });
     MessageExchange exchange(unit, log, clock, flags);
 
     EXPECT_TRUE(exchange.receive_reply().isEmpty());
@@ -173,7 +174,7 @@ TEST_F(MessageExchangeTest, SlowOrEndlessStreamEndsTheCommandSayingWhich) {
     EXPECT_FALSE(exchange.exchangeInProgress());
 
     // Once the trickle is over and dropped, the flood.
-    clock.sleepMs(10000);
+    clock.sleepUs(std::int64_t{10000} * 1000);
     log.lines.clear();
     const std::int64_t t = clock.nowUs() + 100 * kMs;
     for (int i = 0; i < 40; ++i)

@@ -2,9 +2,11 @@
 // the pty's path, answers there with its options applied, and ends cleanly.
 #include "link/serial/SerialDriver.h"
 
+#include "support/PortWait.h"
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -47,7 +49,7 @@ class VirtualPedalProgram : public ::testing::Test {
         QElapsedTimer timer;
         timer.start();
         while (answer.size() < bytes && timer.elapsed() < 1000) {
-            port->waitForReceive(100);
+            brivo::test::waitForNotice(*port, 100);
             DWORD queued = 0;
             if (port->getQueueStatus(&queued) != FT_OK)
                 break;
@@ -89,12 +91,12 @@ TEST_F(VirtualPedalProgram, UnplugAfterClosesThePtyAndBadOptionsAreRefused) {
     ASSERT_EQ(driver.open(path.toStdString(), port), FT_OK);
     DWORD queued = 0;
     EXPECT_EQ(port->getQueueStatus(&queued), FT_OK);
-    port->waitForReceive(1000);
+    brivo::test::waitForNotice(*port, 1000);
     QElapsedTimer timer;
     timer.start();
     FT_STATUS status = FT_OK;
     while (status == FT_OK && timer.elapsed() < 3000) {
-        port->waitForReceive(50);
+        brivo::test::waitForNotice(*port, 50);
         status = port->getQueueStatus(&queued);
     }
     EXPECT_EQ(status, FT_IO_ERROR);

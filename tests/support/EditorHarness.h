@@ -59,6 +59,11 @@ class EditorHarness {
     void clickEffect(const QString& name);
     // Connection > Scan, then Connect, with the console cleared afterwards.
     void connect();
+    // Lets the event loop and the virtual clock run until no conversation
+    // holds the link and nothing is due now: what a user waiting sees.
+    void settle();
+    // Lets `ms` of virtual time pass, running what falls due.
+    void runFor(int ms);
 
     VirtualClock clock;
     ScriptedDialogs dialogs;

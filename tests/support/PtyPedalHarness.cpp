@@ -1,4 +1,5 @@
 #include "support/PtyPedalHarness.h"
+#include "support/WaitForSession.h"
 
 #include "app/TformMain.h"
 #include "app/TformPrint.h"
@@ -25,7 +26,7 @@ bool PtyPedalHarness::start(std::string& error) {
     Environment environment;
     environment.documentsFolder = documents.path();
     auto state = std::make_unique<Editor>(clock, dialogs, environment);
-    state->d2xx.addDriver(
+    state->session.driver().addDriver(
         std::make_unique<SerialDriver>(QStringList{QString::fromStdString(server.path())}));
     program_ = std::make_unique<Program>(std::move(state));
     program_->formMain().show();
@@ -38,7 +39,9 @@ QStringList PtyPedalHarness::consoleLines() {
 
 void PtyPedalHarness::connect() {
     program_->formMain().menuScan->trigger();
+    waitForSession(editor().session);
     program_->formMain().menuConnect->trigger();
+    waitForSession(editor().session);
     dialogs.messages.clear();
     program_->formPrint().btnClear->click();
 }

@@ -12,7 +12,7 @@ RealTimeEditor::RealTimeEditor() {
     auto state = std::make_unique<Editor>(clock, dialogs, environment);
     auto driver = std::make_unique<VirtualDriver>(clock);
     pedal = driver->addPedal();
-    state->d2xx.addDriver(std::move(driver));
+    state->session.driver().addDriver(std::move(driver));
     program_ = std::make_unique<Program>(std::move(state));
     program_->formMain().show();
 }

@@ -33,7 +33,7 @@ class BootloaderTest : public PedalFixture {
     // Sends a frame and returns every byte that came back within 50 ms.
     Bytes ask(const Bytes& frame) {
         send(frame);
-        clock.sleepMs(50);
+        clock.sleepUs(std::int64_t{50} * 1000);
         const std::string text = readNow();
         return Bytes(text.begin(), text.end());
     }
@@ -124,9 +124,9 @@ TEST_F(BootloaderTest, AShortLatencyTimerHandsEachAnswerOverSooner) {
     for (const auto& c : cases) {
         ASSERT_EQ(FT_OK, d2xx.FT_SetLatencyTimer(handle, c.ms));
         send(c.frame);
-        clock.sleepMs(c.ms - 1);
+        clock.sleepUs(std::int64_t{c.ms - 1} * 1000);
         EXPECT_EQ(queued(), 0u) << int(c.ms);
-        clock.sleepMs(2);
+        clock.sleepUs(std::int64_t{2} * 1000);
         EXPECT_EQ(queued(), 1u) << int(c.ms);
         readNow();
     }
@@ -138,9 +138,9 @@ TEST_F(BootloaderTest, EraseAndBlockWriteTakeThePartsTime) {
     sync();
     ASSERT_EQ(ask({0x43, 0xBC}), Bytes{kAck});
     send({0xFF, 0x00});
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     EXPECT_EQ(queued(), 0u) << "still erasing";
-    clock.sleepMs(30);
+    clock.sleepUs(std::int64_t{30} * 1000);
     EXPECT_EQ(readNow(), std::string(1, static_cast<char>(kAck)));
 }
 
@@ -207,7 +207,7 @@ TEST_F(BootloaderTest, AnUnplugHalfWayThroughABlockWritesNothingOfIt) {
     EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
     EXPECT_EQ(ask(address(kFlash)), Bytes{kAck});
     send(data(Bytes(256, 0x12)));
-    clock.sleepMs(50);
+    clock.sleepUs(std::int64_t{50} * 1000);
     EXPECT_FALSE(pedal->isPlugged());
     EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
     pedal->replug();

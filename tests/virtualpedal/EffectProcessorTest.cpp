@@ -52,7 +52,7 @@ TEST_F(EffectProcessorTest, SetParameterFindsTheParameterByAddress) {
     send(setParameter(0x0100, 1023));
     send(setParameter(0x1234, 300)); // no such parameter
     send(setParameter(0x0000, 200)); // absent slots have address 0: not a parameter
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     EXPECT_EQ(512, pedal->parameterValue(0));
     EXPECT_EQ(0x00400000u, pedal->parameterWord(0));
     EXPECT_EQ(1023, pedal->parameterValue(16));
@@ -103,7 +103,7 @@ TEST_F(EffectProcessorTest, AssignmentTableReplacesBindingsAndReverseFlags) {
     table[1 + 112 + 15] = 1;        // parameter 15 reversed
     table[1 + 128 + 8 * 6 + 4] = 1; // SW: parameter 20
     send(table);
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     EXPECT_TRUE(pedal->isAssigned(1, 2));
     EXPECT_TRUE(pedal->isAssigned(0, 15));
     EXPECT_TRUE(pedal->isAssigned(6, 20));
@@ -119,7 +119,7 @@ TEST_F(EffectProcessorTest, AssignmentTableReplacesBindingsAndReverseFlags) {
     table[0] = 0x04;
     table[1 + 16 * 2 + 0] = 1; // II: parameter 0 only
     send(table);
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     EXPECT_FALSE(pedal->isAssigned(1, 2));
     EXPECT_FALSE(pedal->isAssigned(6, 20));
     EXPECT_FALSE(pedal->isReversed(3));
@@ -133,7 +133,7 @@ TEST_F(EffectProcessorTest, LimitMessagesSetMinimumAndMaximumByIndex) {
     send(setLimit(1, 4, 512));
     send(setLimit(2, 5, 100));  // neither minimum nor maximum
     send(setLimit(0, 30, 100)); // no such slot
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     EXPECT_EQ(700, pedal->minLimit(3));
     EXPECT_EQ(900, pedal->maxLimit(3));
     EXPECT_EQ(512, pedal->maxLimit(4));
@@ -148,7 +148,7 @@ TEST_F(EffectProcessorTest, StoredSettingsComeBackWithTheEffectAndOthersAreLost)
     send(setLimit(0, 0, 256));
     send({0x03, 3});
     send(setParameter(0x0002, 100)); // changed after the store
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     ASSERT_TRUE(pedal->storedSettings().has_value());
     EXPECT_EQ(512, pedal->storedSettings()->value(0));
     EXPECT_EQ(100, pedal->parameterValue(0));
@@ -157,7 +157,7 @@ TEST_F(EffectProcessorTest, StoredSettingsComeBackWithTheEffectAndOthersAreLost)
     EXPECT_EQ(0, pedal->parameterValue(0)) << "a new effect starts from defaults";
     EXPECT_EQ(0, pedal->minLimit(0));
     send(setParameter(0x0002, 300)); // never stored
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     EXPECT_FALSE(pedal->storedSettings().has_value());
 
     upload(effectProgram());
@@ -177,7 +177,7 @@ TEST_F(EffectProcessorTest, ControllersMoveTheirParametersWithinLimits) {
     send(table);
     send(setLimit(0, 2, 256));
     send(setLimit(1, 2, 768));
-    clock.sleepMs(30);
+    clock.sleepUs(std::int64_t{30} * 1000);
     pedal->setParameterValue(4, 99);
 
     struct Case {
@@ -212,9 +212,9 @@ TEST_F(EffectProcessorTest, StrayBytesAreDroppedAndCommandsSurviveSplitWrites) {
     upload(effectProgram());
     const Bytes message = setParameter(0x0002, 640);
     send(Bytes(message.begin(), message.begin() + 3));
-    clock.sleepMs(50);
+    clock.sleepUs(std::int64_t{50} * 1000);
     send(Bytes(message.begin() + 3, message.end()));
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     EXPECT_EQ(640, pedal->parameterValue(0));
     EXPECT_EQ(message, pedal->received().back().bytes);
     EXPECT_EQ(5u + 1280u + 7u, pedal->rawBytesReceived()) << "every byte counted";

@@ -18,7 +18,7 @@ TEST_F(Faults, SilentPedalActsButNeverAnswers) {
     send({0x05, 0x00});
     send({0x02, 4});
     send(setLimit(0, 1, 300));
-    clock.sleepMs(1000);
+    clock.sleepUs(std::int64_t{1000} * 1000);
     EXPECT_EQ(0u, queued());
     EXPECT_EQ(3u, pedal->received().size());
     EXPECT_EQ(300, pedal->minLimit(1));
@@ -52,7 +52,7 @@ TEST_F(Faults, UnpluggedBridgeFailsEveryCallAndLeavesTheListing) {
     EXPECT_EQ(FT_IO_ERROR, d2xx.FT_GetQueueStatus(handle, &n)) << "an old handle stays dead";
     EXPECT_EQ(FT_OK, d2xx.FT_Close(handle)) << "but can be let go";
     ASSERT_EQ(FT_OK, open(VirtualPedal::kDefaultSerial, &handle));
-    clock.sleepMs(50);
+    clock.sleepUs(std::int64_t{50} * 1000);
     EXPECT_EQ(0u, queued()) << "nothing from before the unplugging";
     send({0x05, 0x00});
     EXPECT_EQ(kIdentity, collectReply());
@@ -63,7 +63,7 @@ TEST_F(Faults, SplitReplyArrivesInPieces) {
     send({0x05, 0x00});
     std::vector<std::string> pieces;
     while (clock.nowMs() < 400) {
-        clock.sleepMs(10);
+        clock.sleepUs(std::int64_t{10} * 1000);
         if (const std::string piece = readNow(); !piece.empty())
             pieces.push_back(piece);
     }
@@ -78,9 +78,9 @@ TEST_F(Faults, SplitReplyArrivesInPieces) {
 TEST_F(Faults, SlowAnswer) {
     pedal->setReplyDelayMs(300);
     send({0x05, 0x00});
-    clock.sleepMs(310);
+    clock.sleepUs(std::int64_t{310} * 1000);
     EXPECT_EQ(0u, queued());
-    clock.sleepMs(10);
+    clock.sleepUs(std::int64_t{10} * 1000);
     EXPECT_EQ(kIdentity, readNow());
 }
 

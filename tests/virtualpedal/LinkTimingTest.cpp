@@ -34,9 +34,9 @@ TEST_F(LinkTiming, BytesReachTheProcessorOneByteTimeApart) {
     EXPECT_EQ(1280u, pedal->rawBytesReceived());
     EXPECT_EQ(9, pedal->runningEffectNumber());
     // The answer follows after the processor's 5 ms and the latency timer.
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     EXPECT_EQ(0u, queued());
-    clock.sleepMs(2);
+    clock.sleepUs(std::int64_t{2} * 1000);
     EXPECT_EQ(std::string("Upload Completed\0", 17), readNow());
 }
 
@@ -62,7 +62,7 @@ TEST_F(LinkTiming, LongReplyArrivesInUsbPackets) {
     std::vector<std::size_t> pieces;
     std::vector<std::int64_t> times;
     while (reply.size() < expected.size() && clock.nowMs() < 1000) {
-        clock.sleepMs(1);
+        clock.sleepUs(std::int64_t{1} * 1000);
         const std::string piece = readNow();
         if (!piece.empty()) {
             pieces.push_back(piece.size());
@@ -81,7 +81,7 @@ TEST_F(LinkTiming, LongReplyArrivesInUsbPackets) {
 
 TEST_F(LinkTiming, ReadTakesNoMoreThanAskedAndLeavesTheRest) {
     send({0x05, 0x00});
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     char buffer[64] = {};
     DWORD got = 0;
     ASSERT_EQ(FT_OK, d2xx.FT_Read(handle, buffer, 5, &got));
@@ -94,38 +94,38 @@ TEST_F(LinkTiming, ReadTakesNoMoreThanAskedAndLeavesTheRest) {
 
 TEST_F(LinkTiming, PurgeReceiveDropsWhatTheBridgeHoldsButNotWhatIsStillComing) {
     send({0x05, 0x00});
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     ASSERT_EQ(kIdentityNoEffect.size(), queued());
     ASSERT_EQ(FT_OK, d2xx.FT_Purge(handle, FT_PURGE_RX));
     EXPECT_EQ(0u, queued());
 
     // Arrived at the bridge, packet not yet sent: dropped too.
     send({0x05, 0x00});
-    clock.sleepMs(5);
+    clock.sleepUs(std::int64_t{5} * 1000);
     ASSERT_EQ(FT_OK, d2xx.FT_Purge(handle, FT_PURGE_RX));
-    clock.sleepMs(30);
+    clock.sleepUs(std::int64_t{30} * 1000);
     EXPECT_EQ(0u, queued());
 
     // Not yet answered: the answer comes after the purge.
     send({0x05, 0x00});
     ASSERT_EQ(FT_OK, d2xx.FT_Purge(handle, FT_PURGE_RX));
-    clock.sleepMs(20);
+    clock.sleepUs(std::int64_t{20} * 1000);
     EXPECT_EQ(kIdentityNoEffect.size(), queued());
 }
 
 TEST_F(LinkTiming, PurgeTransmitDropsBytesNotYetDelivered) {
     send({0x05, 0x00});
     ASSERT_EQ(FT_OK, d2xx.FT_Purge(handle, FT_PURGE_TX));
-    clock.sleepMs(50);
+    clock.sleepUs(std::int64_t{50} * 1000);
     EXPECT_EQ(0u, pedal->rawBytesReceived());
     EXPECT_TRUE(pedal->received().empty());
     EXPECT_EQ(0u, queued());
 
     // Half an upload gets through before the purge.
     send(PedalFixture::program(9, 1, {}));
-    clock.sleepMs(50);
+    clock.sleepUs(std::int64_t{50} * 1000);
     ASSERT_EQ(FT_OK, d2xx.FT_Purge(handle, FT_PURGE_TX | FT_PURGE_RX));
-    clock.sleepMs(200);
+    clock.sleepUs(std::int64_t{200} * 1000);
     EXPECT_EQ(575u, pedal->rawBytesReceived()) << "50 ms at 86.8 us a byte";
     EXPECT_EQ(0, pedal->runningEffectNumber());
 }

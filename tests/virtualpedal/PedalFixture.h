@@ -62,13 +62,13 @@ class PedalFixture : public ::testing::Test {
         std::string reply;
         const std::int64_t deadline = clock.nowMs() + timeoutMs;
         while (queued() == 0 && clock.nowMs() < deadline)
-            clock.sleepMs(1);
+            clock.sleepUs(std::int64_t{1} * 1000);
         for (;;) {
             const std::string piece = readNow();
             if (piece.empty())
                 break;
             reply += piece;
-            clock.sleepMs(quietMs);
+            clock.sleepUs(std::int64_t{quietMs} * 1000);
         }
         return reply;
     }

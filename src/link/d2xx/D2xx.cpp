@@ -160,9 +160,9 @@ FT_STATUS D2xx::FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value) {
     return port->readEE(wordOffset, value);
 }
 
-bool D2xx::waitForReceive(FT_HANDLE handle, int timeoutMs) {
+FT_STATUS D2xx::FT_SetEventNotification(FT_HANDLE handle, std::function<void()> notify) {
     Port* port = portOf(handle);
-    return port != nullptr && port->waitForReceive(timeoutMs);
+    return port == nullptr ? FT_INVALID_HANDLE : port->setReceiveNotifier(std::move(notify));
 }
 
 } // namespace brivo

@@ -27,10 +27,10 @@ class D2xx {
     FT_STATUS FT_Write(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* written);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value);
     FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR ms);
-    // In place of D2XX's receive-character event: sleeps until bytes arrive
-    // or `timeoutMs` passes. False when the handle's driver cannot (or the
-    // handle is not open): the caller polls instead.
-    bool waitForReceive(FT_HANDLE handle, int timeoutMs);
+    // In place of D2XX's receive-character event: `notify` runs whenever
+    // bytes arrive on the handle or its port fails. FT_NOT_SUPPORTED where
+    // the driver cannot tell: the caller polls instead.
+    FT_STATUS FT_SetEventNotification(FT_HANDLE handle, std::function<void()> notify);
 
     // Bridges the last listing saw but could not list, with the reason for
     // each: the listing itself counts only the devices it can name.

@@ -2,6 +2,7 @@
 
 #include "link/d2xx/Ftd2xx.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,10 +36,15 @@ class Port {
     }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
-    // Blocks until bytes are queued, the port fails or `timeoutMs` passes,
-    // handling window events meanwhile, so a waiting editor sleeps instead
-    // of polling. False when the port cannot wait so (the caller then polls).
-    virtual bool waitForReceive(int /*timeoutMs*/) { return false; }
+    // In place of D2XX's event notification: `notify` runs on the windows'
+    // thread whenever bytes arrive or the port fails, so a waiting editor
+    // sleeps in the event loop instead of polling. Ports that cannot tell
+    // return FT_NOT_SUPPORTED (the caller then looks at the queue on a timer).
+    // An empty function stops the notices.
+    virtual FT_STATUS setReceiveNotifier(std::function<void()> notify) {
+        (void)notify;
+        return FT_NOT_SUPPORTED;
+    }
 };
 
 // A family of devices: real bridges over USB, or the virtual pedal.

@@ -3,25 +3,12 @@
 #include "link/LinkSettings.h"
 #include "link/serial/SerialMapping.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdint>
 #include <sys/ioctl.h>
 
 namespace brivo {
 
-namespace {
 using namespace brivo::serial;
-
-// A write may take twice its wire time (a busy bus, a slow far end) plus this.
-constexpr int kWriteAllowanceMs = 2000;
-
-int writeTimeoutMs(DWORD count) {
-    return static_cast<int>(2 * count * kLinkByteTimeUs / 1000) + kWriteAllowanceMs;
-}
-} // namespace
 
 TtyPort::TtyPort(std::unique_ptr<QSerialPort> port) : port_(std::move(port)) {}
 
@@ -129,21 +116,12 @@ FT_STATUS TtyPort::write(const std::uint8_t* data, DWORD count, DWORD* written) 
         return FT_IO_ERROR;
     if (count == 0)
         return FT_OK;
+    // Qt Serial Port keeps what the kernel cannot take yet and hands it over
+    // from the event loop: the write returns at once, as a bridge's does.
     if (port_->write(reinterpret_cast<const char*>(data), count) != static_cast<qint64>(count))
         return statusAfterFailure();
-    QDeadlineTimer deadline(writeTimeoutMs(count));
-    while (port_->bytesToWrite() > 0 && !deadline.hasExpired()) {
-        if (!port_->waitForBytesWritten(static_cast<int>(deadline.remainingTime())) &&
-            isFatalSerialError(port_->error()))
-            return statusAfterFailure();
-    }
-    const qint64 left = port_->bytesToWrite();
-    *written = static_cast<DWORD>(count - left);
-    if (left > 0) {
-        // The rest would leave later, mixed into whatever is sent next.
-        port_->clear(QSerialPort::Output);
-        return FT_IO_ERROR;
-    }
+    port_->flush();
+    *written = count;
     return FT_OK;
 }
 
@@ -152,27 +130,37 @@ FT_STATUS TtyPort::readEE(DWORD /*wordAddress*/, WORD* /*value*/) {
 }
 
 FT_STATUS TtyPort::close() {
+    QObject::disconnect(readyReadConnection_);
+    QObject::disconnect(errorConnection_);
+    notify_ = nullptr;
     if (port_->isOpen())
         port_->close();
     return FT_OK;
 }
 
-bool TtyPort::waitForReceive(int timeoutMs) {
-    if (gone_ || !port_->isOpen() || port_->bytesAvailable() > 0 || timeoutMs <= 0)
-        return true;
-    if (QCoreApplication::instance() == nullptr) {
-        port_->waitForReadyRead(timeoutMs);
-        return true;
-    }
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(port_.get(), &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(port_.get(), &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    loop.exec();
-    return true;
+FT_STATUS TtyPort::setReceiveNotifier(std::function<void()> notify) {
+    QObject::disconnect(readyReadConnection_);
+    QObject::disconnect(errorConnection_);
+    notify_ = std::move(notify);
+    if (!notify_)
+        return FT_OK;
+    if (gone_ || !port_->isOpen())
+        return FT_IO_ERROR;
+    readyReadConnection_ = QObject::connect(port_.get(), &QSerialPort::readyRead, [this] {
+        if (notify_)
+            notify_();
+    });
+    errorConnection_ = QObject::connect(port_.get(), &QSerialPort::errorOccurred,
+                                        [this](QSerialPort::SerialPortError error) {
+                                            // A hung-up tty keeps its notifier firing: closed at
+                                            // once, and the next call reports the loss.
+                                            if (!isFatalSerialError(error))
+                                                return;
+                                            markGone();
+                                            if (notify_)
+                                                notify_();
+                                        });
+    return FT_OK;
 }
 
 } // namespace brivo

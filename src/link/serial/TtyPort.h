@@ -28,9 +28,9 @@ class TtyPort final : public Port {
     // A tty offers no access to the bridge's EEPROM.
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
     FT_STATUS close() override;
-    // Sleeps in the event loop until bytes arrive, the port fails or the
-    // time is up; window events are handled meanwhile.
-    bool waitForReceive(int timeoutMs) override;
+    // Tells of bytes that arrive and of the port's errors (an unplug) as Qt
+    // Serial Port reports them, whether or not a command is waiting.
+    FT_STATUS setReceiveNotifier(std::function<void()> notify) override;
 
   private:
     // Takes what the kernel holds into the buffer; false when the port is gone.
@@ -40,6 +40,9 @@ class TtyPort final : public Port {
 
     std::unique_ptr<QSerialPort> port_;
     bool gone_ = false;
+    std::function<void()> notify_;
+    QMetaObject::Connection readyReadConnection_;
+    QMetaObject::Connection errorConnection_;
 };
 
 } // namespace brivo

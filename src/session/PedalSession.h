@@ -1,0 +1,211 @@
+#pragma once
+
+#include "base/Clock.h"
+#include "base/Task.h"
+#include "commands/RunningEffect.h"
+#include "link/AsyncExchange.h"
+#include "link/D2XXUnit.h"
+#include "link/LinkState.h"
+#include "params/ParamState.h"
+#include "session/Conversation.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace brivo {
+
+class Log;
+
+// A bridge the listing found.
+struct FoundDevice {
+    QString serial;
+    QByteArray description;
+};
+
+struct ScanResult {
+    std::vector<FoundDevice> devices;
+    // Bridges seen but not readable, each as the reason the driver gave.
+    std::vector<QString> inaccessible;
+};
+
+// Everything the editor knows about the pedal, and every conversation with
+// it. The windows and the command-line tool show what it holds and call its
+// methods; only it talks to the link.
+//
+// One gate decides what may go on the wire: a command that waits for an
+// answer runs when the link is free and is refused (failed(kBusyText))
+// while another one waits; sends that expect no answer (parameter values,
+// limits, Store, Assign) queue and go out in order as soon as the link is
+// free, also between two requests of the live loop. A command that needs
+// the link to itself while the live loop runs ends the loop and follows
+// the request in progress. Nothing waits by blocking: conversations are
+// coroutines woken by the link's notices and the clock's timers.
+class PedalSession final : public QObject {
+    Q_OBJECT
+  public:
+    enum class Connection {
+        Disconnected,
+        // Open, talking to the effect firmware.
+        Effect,
+        // Open in upgrade mode; bootloaderFound() tells whether it answered.
+        Bootloader,
+    };
+
+    PedalSession(Clock& clock, Log& log, QObject* parent = nullptr);
+    ~PedalSession() override;
+
+    D2xx& driver() { return driver_; }
+    D2XXUnit& device() { return device_; }
+    Clock& clock() { return clock_; }
+    Log& log() { return log_; }
+
+    // State.
+    Connection connection() const { return connection_; }
+    bool isConnected() const { return connection_ != Connection::Disconnected; }
+    bool bootloaderFound() const { return bootloaderFound_; }
+    // A conversation holds the link (the live loop included).
+    bool busy() const { return current_ != Conversation::None; }
+    Conversation current() const { return current_; }
+    bool liveLoopRunning() const { return current_ == Conversation::LiveLoop; }
+    bool upgradeMode() const { return upgradeMode_; }
+    const LinkState& link() const { return link_; }
+    const RunningEffect& running() const { return running_; }
+    RunningEffect& running() { return running_; }
+    // The parameters of the effect the editor shows: built from its
+    // descriptor, then filled from the pedal's status.
+    ParamState& params() { return params_; }
+    const ParamState& params() const { return params_; }
+    const std::vector<std::uint8_t>& statusBytes() const { return statusBytes_; }
+    // The effect whose controls the parameters describe now; a status reply
+    // asked for another one is dropped.
+    void setShownEffect(const QString& effect) { shownEffect_ = effect; }
+    const QString& shownEffect() const { return shownEffect_; }
+
+    // Impulse responses: the program of the chosen cabinet effect with a
+    // response spliced in, and the effect it was made for.
+    void setIrProgram(const QString& program, const QString& effect) {
+        irProgram_ = program;
+        irProgramEffect_ = effect;
+    }
+    const QString& irProgram() const { return irProgram_; }
+    const QString& irProgramEffect() const { return irProgramEffect_; }
+
+    // Whether `what` would start now; false after reporting why not.
+    bool admits(Conversation what);
+
+    // Conversations.
+    ScanResult scan(bool quiet);
+    void connectPedal();
+    void disconnectPedal();
+    void setUpgradeMode(bool on);
+    void uploadEffect(const QString& category, const QString& effect);
+    void uploadRawFile(const QString& path);
+    void identify();
+    void requestStatus();
+    void setLive(bool on);
+    void store();
+    void assign(const std::array<bool, kParamSlots>& reversed);
+    void setParameter(int slot, std::int32_t value, const QString& logLine, bool appendLine);
+    void setLimit(int slot, bool maximum, std::int32_t value);
+    void clearLimits(int slot);
+    // Runs a conversation of another subsystem (firmware, configuration
+    // files) under the same gate.
+    void runConversation(Conversation what, std::function<Task<>()> make);
+
+    AsyncExchange& exchange() { return exchange_; }
+    // One status request, for a conversation of another subsystem that
+    // needs what the pedal holds now; false when the link failed or the
+    // reply was dropped.
+    Task<bool> readStatus() { return statusOnce(); }
+
+  signals:
+    // The connection, the running effect or the link's use changed.
+    void stateChanged();
+    // A command failed: one message for the user.
+    void failed(const QString& message);
+    // A message for the user that is not a failure.
+    void notice(const QString& message);
+    // Upload progress: -1 hides it; otherwise 0 to 100.
+    void uploadProgress(int percent);
+    // The upload's status line.
+    void uploadStatus(const QString& text);
+    // Open FX's answer was read and its effect found.
+    void identified();
+    // The pedal no longer runs an effect the editor knows.
+    void runningEffectForgotten();
+    void firmwareVersionRead(int version);
+    // A status reply was read for the shown effect; `live` during the loop.
+    void statusRead(bool live);
+    // The live loop started or ended.
+    void liveChanged(bool running);
+
+  private:
+    struct Pending {
+        Conversation what;
+        std::function<Task<>()> make;
+    };
+    void start(Conversation what, std::function<Task<>()> make);
+    Task<> afterDrain(std::function<Task<>()> make);
+    void finish();
+    void runNext();
+    void reportDriverFailure(const QString& text);
+    void noticeFromLink();
+    bool queueable(Conversation what) const;
+
+    Task<> connectConversation();
+    Task<> checkBootloader();
+    void readEepromIdentity();
+    Task<> uploadEffectConversation(QString category, QString effect);
+    Task<> uploadRawConversation(QString path);
+    Task<bool> waitForUploadAnswer(int byteCount);
+    Task<std::optional<QByteArray>> readUploadAnswer(std::function<void(const QByteArray&)> onRead);
+    Task<> identifyConversation();
+    void parseIdentityReply(const QByteArray& reply);
+    void lookupRunningEffect();
+    void forgetRunningEffect();
+    Task<> statusConversation();
+    Task<bool> statusOnce();
+    Task<bool> receiveStatus(std::uint32_t paramCount);
+    Task<> liveConversation();
+    Task<> runQueuedSends();
+    Task<> storeConversation();
+    Task<> assignConversation(std::array<bool, kParamSlots> reversed);
+    Task<> parameterConversation(QString message, QString logLine, bool appendLine);
+    Task<> limitConversation(int slot, bool maximum, std::int32_t value);
+
+    Clock& clock_;
+    Log& log_;
+    D2xx driver_;
+    D2XXUnit device_;
+    AsyncExchange exchange_;
+    ClockTimer nextTimer_;
+
+    Connection connection_ = Connection::Disconnected;
+    bool bootloaderFound_ = false;
+    bool upgradeMode_ = false;
+    bool liveWanted_ = false;
+    LinkState link_;
+    RunningEffect running_;
+    ParamState params_;
+    std::vector<std::uint8_t> statusBytes_;
+    QString shownEffect_;
+    QString irProgram_;
+    QString irProgramEffect_;
+
+    Conversation current_ = Conversation::None;
+    Task<> task_;
+    // The first failure the device layer reported during the command.
+    QString driverFailure_;
+    bool cancelled_ = false;
+    std::deque<Pending> sends_;
+    std::optional<Pending> afterLive_;
+};
+
+} // namespace brivo

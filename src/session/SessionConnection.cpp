@@ -1,0 +1,105 @@
+// Listing, connecting and the bootloader check of an upgrade-mode connection.
+#include "base/EditorError.h"
+#include "base/Log.h"
+#include "link/EepromIdentity.h"
+#include "link/HexText.h"
+#include "session/PedalSession.h"
+
+namespace brivo {
+
+namespace {
+constexpr std::uint8_t kBootloaderSyncByte = 0x7F;
+// The sync byte's answer is one byte from a part that is waiting for it.
+constexpr int kBootloaderSyncTimeoutMs = 1000;
+const QByteArray kAckText = QByteArrayLiteral("79");
+const QByteArray kNackText = QByteArrayLiteral("1F");
+} // namespace
+
+ScanResult PedalSession::scan(bool quiet) {
+    ScanResult result;
+    device_.GetFTDeviceCount();
+    const DWORD count = device_.ftDeviceCount;
+    if (!quiet) {
+        log_.log_line(QStringLiteral("FT device count: ") + QString::number(count));
+        for (const std::string& reason : driver_.inaccessibleDevices())
+            result.inaccessible.push_back(QString::fromStdString(reason));
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        FoundDevice found;
+        device_.GetFTDeviceSerialNo(i);
+        found.serial = QString::fromLocal8Bit(device_.FT_Device_String);
+        if (!quiet)
+            log_.log_line(QStringLiteral("FT_Device_String: ") + found.serial);
+        link_.deviceSerialNumber = found.serial;
+        device_.GetFTDeviceDescription(i);
+        found.description = device_.FT_Device_String;
+        result.devices.push_back(found);
+    }
+    return result;
+}
+
+void PedalSession::connectPedal() {
+    if (isConnected())
+        return;
+    start(Conversation::Connect, [this] { return connectConversation(); });
+}
+
+Task<> PedalSession::connectConversation() {
+    log_.log_line(QStringLiteral("serial number: ") + link_.deviceSerialNumber);
+    // A failed open (reported by the device layer) leaves nothing to talk to.
+    if (device_.Open_USB_Device_By_Serial_Number(link_.deviceSerialNumber) != FT_OK) {
+        log_.log_line(QStringLiteral("not connected: the device could not be opened"));
+        co_return;
+    }
+    device_.SetFTBaudRate();
+    device_.SetFTDataCharacteristics();
+    exchange_.attach();
+    log_.log_line(QStringLiteral("FT_HANDLE: 0x") +
+                  hex_of(static_cast<std::uint32_t>(device_.handleValue()), 8));
+    log_.append_line(QStringLiteral("baud rate = ") + QString::number(device_.ftBaudRate));
+    connection_ = upgradeMode_ ? Connection::Bootloader : Connection::Effect;
+    bootloaderFound_ = false;
+    emit stateChanged();
+    if (upgradeMode_)
+        co_await checkBootloader();
+    readEepromIdentity();
+}
+
+void PedalSession::readEepromIdentity() {
+    const EepromIdentity identity = read_eeprom_identity(device_, log_);
+    link_.eepromManufacturer = identity.eepromManufacturer;
+    link_.eepromDeviceName = identity.eepromDeviceName;
+    link_.eepromSerialNumber = identity.eepromSerialNumber;
+}
+
+Task<> PedalSession::checkBootloader() {
+    const auto sync = [this]() -> Task<QByteArray> {
+        device_.txBuffer[0] = kBootloaderSyncByte;
+        device_.WriteFTDevice(1);
+        try {
+            std::optional<QByteArray> reply =
+                co_await exchange_.receiveReply(kBootloaderSyncTimeoutMs, true);
+            co_return reply.value_or(QByteArray());
+        } catch (const EditorError&) {
+            co_return QByteArray();
+        }
+    };
+    QByteArray reply = co_await sync();
+    bool found = reply == kAckText;
+    if (reply.isEmpty() && device_.GetFTQueueStatus() == FT_OK) {
+        // A bootloader synchronised by an earlier connection takes the byte
+        // as the start of a command; a second one makes a bad command, which
+        // it refuses. So a refusal now means it is there and listening.
+        reply = co_await sync();
+        found = reply == kNackText;
+        if (found)
+            log_.log_line(QStringLiteral("bootloader already synchronised"));
+    }
+    log_.log_line(QStringLiteral("received Byte: ") + QString::fromLatin1(reply));
+    bootloaderFound_ = found;
+    emit stateChanged();
+    emit notice(found ? QStringLiteral("Connection to bootloader succeeded")
+                      : QStringLiteral("Connection to bootloader failed"));
+}
+
+} // namespace brivo
