@@ -4,6 +4,7 @@
 #include "link/DeviceNames.h"
 #include "link/EepromIdentity.h"
 #include "link/HexText.h"
+#include "link/OpenFailure.h"
 #include "params/TformFXParameters.h"
 
 #include <QAction>
@@ -64,6 +65,11 @@ void TformMain::menuConnectClick() {
     // the window stays disconnected, with Scan and Connect at hand.
     if (device.Open_USB_Device_By_Serial_Number(editor_.link.deviceSerialNumber) != FT_OK) {
         editor_.log.log_line(QStringLiteral("not connected: the device could not be opened"));
+        // The status alone does not tell busy from forbidden: say which, and what to do.
+        if (const QString why = whyOpenFailed(editor_.d2xx); !why.isEmpty()) {
+            editor_.log.log_line(why);
+            editor_.dialogs.showMessage(why);
+        }
         return;
     }
     lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
