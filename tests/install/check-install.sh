@@ -79,7 +79,7 @@ for option in --help --version --virtual-pedal --virtual-pedal-bootloader --driv
 done
 pedal_help=$("$root/bin/brivo-virtual-pedal" --help)
 for option in $(grep -o -- '--[a-z-]*' <<<"$pedal_help" | sort -u); do
-  grep -q -- "${option//-/\\-}" "$root/share/man/man1/brivo-virtual-pedal.1" \
+  grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-virtual-pedal.1" \
     || fail "brivo-virtual-pedal.1 lacks $option"
 done
 echo "check-install: all in place"
