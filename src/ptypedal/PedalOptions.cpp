@@ -40,9 +40,13 @@ QString linkPathRefusal(const QString& path) {
     // exists() follows the link: a link whose pty is gone is not "there".
     if (!info.isSymLink() && !info.exists())
         return {};
-    if (info.isSymLink() && info.symLinkTarget().startsWith(QStringLiteral("/dev/pts/")))
+    // A link to a pty that is gone was left by a run that ended; one to a
+    // live pty may be another pedal's, and stays.
+    if (info.isSymLink() && !info.exists() &&
+        info.symLinkTarget().startsWith(QStringLiteral("/dev/pts/")))
         return {};
-    return path + QStringLiteral(" exists and is not a link to a pty: choose another --link path");
+    return path + QStringLiteral(" exists and is not a link to a pty that is gone: choose "
+                                 "another --link path");
 }
 
 bool isLinkTo(const QString& path, const QString& ptyPath) {

@@ -31,8 +31,9 @@ QString pedalOptionsHelp();
 bool asksForHelp(const QStringList& arguments);
 
 // Why --link may not use `path`, or empty when it may: a path that does not
-// exist, or a link to a pty that a run of this program left (it is replaced).
-// Anything else there (a user's file, a folder, another link) stays.
+// exist, or a link to a pty that is gone, as an ended run leaves it (it is
+// replaced). Anything else there (a user's file, a folder, another link, a
+// link to a live pty that may be another pedal's) stays.
 QString linkPathRefusal(const QString& path);
 // True when `path` is a link to the pty `ptyPath`: the link this run made,
 // which it removes when it ends.

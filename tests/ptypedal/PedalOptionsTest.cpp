@@ -88,12 +88,15 @@ TEST(PedalOptions, LinkReplacesOnlyNothingOrAnOldLinkToAPty) {
     ASSERT_TRUE(QFile::link("/dev/pts/987654", staleLink));
     const QString linkToFile = folder.filePath("to-notes");
     ASSERT_TRUE(QFile::link(file, linkToFile));
+    // /dev/pts/ptmx is there on every system with ptys: a live target.
+    const QString liveLink = folder.filePath("live");
+    ASSERT_TRUE(QFile::link("/dev/pts/ptmx", liveLink));
     const struct {
         QString path;
         bool refused;
     } cases[] = {
         {folder.filePath("new"), false}, {staleLink, false}, {file, true},
-        {folder.path(), true},           {linkToFile, true},
+        {folder.path(), true},           {linkToFile, true}, {liveLink, true},
     };
     for (const auto& c : cases) {
         const QString refusal = linkPathRefusal(c.path);
