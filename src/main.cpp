@@ -1,45 +1,45 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
 #include "app/AppIcon.h"
 #include "app/AppIdentity.h"
-#include "app/DriverOptions.h"
+#include "app/EditorOptions.h"
 #include "app/Looks.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    brivo::EditorOptions options;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const auto answer = options.textAnswerFor(arguments);
+        answer != brivo::EditorOptions::TextAnswer::None) {
+        // Help and version need no display: answer them before any window
+        // system is asked for. Both print and end the program.
+        QCoreApplication textOnly(argc, argv);
+        brivo::configure_application();
+        if (answer == brivo::EditorOptions::TextAnswer::Help)
+            options.parser.showHelp(0);
+        options.parser.showVersion();
+    }
+
     // A large-text look draws every window larger, which Qt takes only before it starts.
-    brivo::prepare_look_scale(
+    const bool scaledByLook = brivo::prepare_look_scale(
         QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
             .filePath(brivo::kMakerFolder));
     QApplication app(argc, argv);
+    brivo::keep_look_scale_to_editor(scaledByLook);
     brivo::configure_application();
     // Desktops match the window to its desktop entry, and its icon, by this name.
     QApplication::setDesktopFileName(QStringLiteral("com.tandrel.BrivoEditor"));
     QApplication::setWindowIcon(brivo::app_icon());
-
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Editor for the Tandrel Brivo effects pedal."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const brivo::DriverOptions driverOptions;
-    driverOptions.addTo(options);
-    const QCommandLineOption versionCheckSite(
-        QStringLiteral("version-check-site"),
-        QStringLiteral("Ask this web site (https://host) for the latest version once at start; "
-                       "an empty address turns the check off. Default: \"%1\".")
-            .arg(QStringLiteral(BRIVO_VERSION_CHECK_SITE)),
-        QStringLiteral("address"), QStringLiteral(BRIVO_VERSION_CHECK_SITE));
-    options.addOption(versionCheckSite);
-    options.process(app);
+    options.parser.process(app);
 
     brivo::RealClock clock;
     brivo::QtDialogs dialogs;
@@ -47,11 +47,11 @@ int main(int argc, char** argv) {
     environment.documentsFolder =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     environment.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    environment.versionCheckSite = options.value(versionCheckSite);
+    environment.versionCheckSite = options.parser.value(options.versionCheckSite);
 
     auto editor = std::make_unique<brivo::Editor>(clock, dialogs, environment);
     if (const QString fault =
-            driverOptions.registerDrivers(options, editor->session.driver(), clock);
+            options.drivers.registerDrivers(options.parser, editor->session.driver(), clock);
         !fault.isEmpty()) {
         std::fprintf(stderr, "brivo-editor: %s\n", qPrintable(fault));
         return 2;

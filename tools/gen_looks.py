@@ -103,7 +103,8 @@ brivo--ToggleSwitch {{ color: {fg}; background-color: {ctl};
     selection-color: {on_accent}; selection-background-color: {accent}; }}
 brivo--ToggleSwitch:disabled {{ color: {dim}; background-color: {bg}; }}
 
-QProgressBar {{ color: {fg}; background-color: {ctl}; border: 1px solid {line}; }}
+QProgressBar {{ color: {fg}; background-color: {ctl}; border: 1px solid {line};
+    selection-color: {on_accent}; selection-background-color: {accent}; }}
 QProgressBar::chunk {{ background-color: {accent}; }}
 
 QScrollBar {{ background-color: {bg}; border: 1px solid {line}; }}

@@ -21,7 +21,8 @@ DriverOptions::DriverOptions()
       driver(QStringLiteral("driver"),
              QStringLiteral("Reach the pedal through <driver> only: serial (the kernel's "
                             "/dev/ttyUSBn), usb (libusb) or virtual. By default the serial "
-                            "port when the kernel holds the bridge, else libusb."),
+                            "port when the kernel holds the bridge, else libusb; a serial port "
+                            "that will not open is reported, not taken through libusb."),
              QStringLiteral("driver")),
       port(QStringLiteral("port"),
            QStringLiteral("List the serial port <path> as a pedal (a pty of "

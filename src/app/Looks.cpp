@@ -74,12 +74,19 @@ int read_saved_look(const QString& makerFolder) {
     return *saved;
 }
 
-void prepare_look_scale(const QString& makerFolder) {
+bool prepare_look_scale(const QString& makerFolder) {
     if (!qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
-        return;
+        return false;
     const double scale = look_info(read_saved_look(makerFolder))->scale;
-    if (scale != 1.0)
-        qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+    if (scale == 1.0)
+        return false;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+    return true;
+}
+
+void keep_look_scale_to_editor(bool setByLook) {
+    if (setByLook)
+        qunsetenv("QT_SCALE_FACTOR");
 }
 
 QByteArray look_file_text(int look) {

@@ -49,7 +49,14 @@ int read_saved_look(const QString& makerFolder);
 
 // Asks Qt to draw every window at the saved look's scale. Call before the
 // application object exists; a scale the user set in QT_SCALE_FACTOR wins.
-void prepare_look_scale(const QString& makerFolder);
+// True when it set QT_SCALE_FACTOR itself.
+bool prepare_look_scale(const QString& makerFolder);
+
+// Once the application object has taken the scale: takes the look's
+// QT_SCALE_FACTOR out of the environment again, so the programs the editor
+// starts (the browser of Help > Support) keep their own size. A scale the
+// user set stays.
+void keep_look_scale_to_editor(bool setByLook);
 
 // The text style.txt holds for a look: its number in decimal, no line end.
 QByteArray look_file_text(int look);

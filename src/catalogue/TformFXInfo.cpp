@@ -1,11 +1,13 @@
 #include "catalogue/TformFXInfo.h"
 
 #include "base/EditorError.h"
+#include "catalogue/PageColours.h"
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
 
 #include <QFile>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace brivo {
@@ -50,6 +52,9 @@ void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
         throw EditorError(QStringLiteral("Cannot write the information page: ") +
                           file.errorString());
     file.close();
+    // The page's own text colour, which the view does not take from the
+    // page, so that no look puts its text colour on the page's background.
+    WebBrowser1->document()->setDefaultStyleSheet(page_style_sheet(page_text_colour(*page)));
     // Reload even when the same file is shown again.
     WebBrowser1->setSource(QUrl());
     WebBrowser1->setSource(QUrl::fromLocalFile(path));

@@ -5,6 +5,7 @@
 #include "base/Guard.h"
 #include "base/Log.h"
 #include "catalogue/Resources.h"
+#include "firmware/TwoToneProgressBar.h"
 #include "session/PedalSession.h"
 
 #include <QComboBox>
@@ -48,7 +49,7 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession
     connect(btnUpgradeFirmware, &QPushButton::clicked, this,
             [this] { runGuarded(link_.dialogs, [this] { btnUpgradeFirmwareClick(); }); });
 
-    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1 = new TwoToneProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(8, 94, 142, 35);
     ProgressBar1->setOrientation(Qt::Horizontal);

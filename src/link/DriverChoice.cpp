@@ -26,11 +26,14 @@ std::string FirstListingDriver::name() const {
 
 FT_STATUS FirstListingDriver::listDevices(std::vector<ListedDevice>& devices) {
     devices.clear();
+    inaccessible_.clear();
     FT_STATUS firstFailure = FT_OK;
     bool anyListed = false;
     for (const auto& driver : drivers_) {
         std::vector<ListedDevice> found;
         const FT_STATUS status = driver->listDevices(found);
+        const std::vector<std::string> blocked = driver->inaccessibleDevices();
+        inaccessible_.insert(inaccessible_.end(), blocked.begin(), blocked.end());
         if (status != FT_OK) {
             if (firstFailure == FT_OK)
                 firstFailure = status;
@@ -47,18 +50,18 @@ FT_STATUS FirstListingDriver::listDevices(std::vector<ListedDevice>& devices) {
 }
 
 FT_STATUS FirstListingDriver::open(const std::string& serialNumber, std::unique_ptr<Port>& port) {
-    // A port the kernel holds but this user may not open (not in the dialout
-    // group) may still open through libusb with the udev rule: the next
-    // driver gets its chance, and the first failure is what is reported.
-    FT_STATUS firstFailure = FT_DEVICE_NOT_FOUND;
+    lastOpenFailure_ = {};
     for (const auto& driver : drivers_) {
+        std::vector<ListedDevice> found;
+        if (driver->listDevices(found) != FT_OK || found.empty())
+            continue;
+        // The driver that lists the bridge is the one that opens it, or says why not.
         const FT_STATUS status = driver->open(serialNumber, port);
-        if (status == FT_OK)
-            return FT_OK;
-        if (firstFailure == FT_DEVICE_NOT_FOUND)
-            firstFailure = status;
+        if (status != FT_OK)
+            lastOpenFailure_ = driver->lastOpenFailure();
+        return status;
     }
-    return firstFailure;
+    return FT_DEVICE_NOT_FOUND;
 }
 
 } // namespace brivo

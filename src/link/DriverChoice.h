@@ -20,17 +20,25 @@ std::optional<DriverKind> driverKindOf(const QString& name);
 
 // Lists the devices of the first of its drivers that lists any, so a bridge
 // seen both by the kernel's serial driver and by libusb is listed once, under
-// the first. Opens through the drivers in the same order until one opens.
+// the first. Opens through that same driver only: a port the kernel lists
+// but will not open (busy, or not this user's) is reported, never taken from
+// under its holder by libusb detaching the kernel's driver. A later driver is
+// asked only when every driver before it lists no device at all.
 class FirstListingDriver final : public Driver {
   public:
     explicit FirstListingDriver(std::vector<std::unique_ptr<Driver>> drivers);
 
     std::string name() const override;
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
+    // The inaccessible bridges of every driver the last listing asked.
+    std::vector<std::string> inaccessibleDevices() const override { return inaccessible_; }
     FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
+    OpenFailure lastOpenFailure() const override { return lastOpenFailure_; }
 
   private:
     std::vector<std::unique_ptr<Driver>> drivers_;
+    std::vector<std::string> inaccessible_;
+    OpenFailure lastOpenFailure_;
 };
 
 } // namespace brivo

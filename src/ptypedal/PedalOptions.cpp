@@ -2,6 +2,8 @@
 
 #include "virtualpedal/VirtualPedal.h"
 
+#include <QFileInfo>
+
 namespace brivo {
 
 namespace {
@@ -26,7 +28,30 @@ QString pedalOptionsHelp() {
         "  --split-replies B:G      send answers in pieces of B bytes, G ms apart\n"
         "  --unplug-after-ms N      close the pty after N ms, as a pedal pulled out\n"
         "  --link PATH              also make PATH a symbolic link to the pty\n"
-        "  --help                   show this text\n");
+        "  -h, --help               show this text\n");
+}
+
+bool asksForHelp(const QStringList& arguments) {
+    return arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"));
+}
+
+QString linkPathRefusal(const QString& path) {
+    const QFileInfo info(path);
+    // exists() follows the link: a link whose pty is gone is not "there".
+    if (!info.isSymLink() && !info.exists())
+        return {};
+    // A link to a pty that is gone was left by a run that ended; one to a
+    // live pty may be another pedal's, and stays.
+    if (info.isSymLink() && !info.exists() &&
+        info.symLinkTarget().startsWith(QStringLiteral("/dev/pts/")))
+        return {};
+    return path + QStringLiteral(" exists and is not a link to a pty that is gone: choose "
+                                 "another --link path");
+}
+
+bool isLinkTo(const QString& path, const QString& ptyPath) {
+    const QFileInfo info(path);
+    return info.isSymLink() && info.symLinkTarget() == ptyPath;
 }
 
 std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QString& fault) {

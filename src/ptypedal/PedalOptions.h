@@ -27,6 +27,17 @@ struct PedalOptions {
 // and sets `fault` to a line for the user.
 std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QString& fault);
 QString pedalOptionsHelp();
+// True for the arguments that ask for the help text.
+bool asksForHelp(const QStringList& arguments);
+
+// Why --link may not use `path`, or empty when it may: a path that does not
+// exist, or a link to a pty that is gone, as an ended run leaves it (it is
+// replaced). Anything else there (a user's file, a folder, another link, a
+// link to a live pty that may be another pedal's) stays.
+QString linkPathRefusal(const QString& path);
+// True when `path` is a link to the pty `ptyPath`: the link this run made,
+// which it removes when it ends.
+bool isLinkTo(const QString& path, const QString& ptyPath);
 
 // Switches the pedal's faults and firmware version on as asked.
 void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -71,6 +73,13 @@ bool PtyPedalServer::open(std::string& error) {
         return fail("tcsetattr");
     if (::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) != 0)
         return fail("fcntl");
+    // Without the watch the pedal still serves; it only cannot tidy up
+    // after a client that leaves.
+    clientWatch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (clientWatch_ >= 0 &&
+        ::inotify_add_watch(clientWatch_, path_.c_str(), IN_OPEN | IN_CLOSE) < 0)
+        closeFd(clientWatch_);
+    clients_ = 0;
     if (wakeRead_ < 0) {
         std::array<int, 2> pipe{};
         if (::pipe2(pipe.data(), O_NONBLOCK | O_CLOEXEC) != 0)
@@ -82,8 +91,45 @@ bool PtyPedalServer::open(std::string& error) {
 }
 
 void PtyPedalServer::closePty() {
+    closeFd(clientWatch_);
     closeFd(master_);
     closeFd(slave_);
+}
+
+void PtyPedalServer::dropAnswersForNobody() {
+    toClient_.clear();
+    ::tcflush(slave_, TCIFLUSH);
+    port_->purge(FT_PURGE_RX);
+}
+
+void PtyPedalServer::followClients() {
+    // Two opens the server has not yet read reach it as one event (inotify
+    // merges equal events): only a second client opened in the same instant
+    // as another can be miscounted: the first close then passes for the
+    // last, and the other client must open the pty again.
+    if (clientWatch_ < 0)
+        return;
+    alignas(inotify_event) std::array<char, 4096> events{};
+    for (;;) {
+        const ssize_t n = ::read(clientWatch_, events.data(), events.size());
+        if (n <= 0)
+            return;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events.data() + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_OPEN) {
+                if (clients_++ == 0)
+                    dropAnswersForNobody();
+            } else if ((event->mask & IN_CLOSE) && clients_ > 0) {
+                if (--clients_ == 0) {
+                    // A client that died in exclusive mode would lock every
+                    // other out of the pty for as long as the pedal runs.
+                    ::ioctl(slave_, TIOCNXCL);
+                    dropAnswersForNobody();
+                }
+            }
+        }
+    }
 }
 
 void PtyPedalServer::wake() {
@@ -116,6 +162,7 @@ bool PtyPedalServer::step() {
     }
     if (master_ < 0)
         return false;
+    followClients();
 
     std::array<std::uint8_t, kChunkBytes> chunk{};
     for (;;) {
@@ -131,7 +178,10 @@ bool PtyPedalServer::step() {
         std::vector<std::uint8_t> bytes(queued);
         DWORD got = 0;
         port_->read(bytes.data(), queued, &got);
-        toClient_.insert(toClient_.end(), bytes.begin(), bytes.begin() + got);
+        // With no client open the answers go nowhere, as down a cable nobody
+        // holds: left in the pty, the next client would read them first.
+        if (clients_ > 0 || clientWatch_ < 0)
+            toClient_.insert(toClient_.end(), bytes.begin(), bytes.begin() + got);
         while (toClient_.size() > kClientBacklogLimitBytes)
             toClient_.pop_front();
     }
@@ -148,15 +198,25 @@ bool PtyPedalServer::step() {
 
 void PtyPedalServer::run() {
     while (!stopping_) {
+        bool scheduledUnplug = false;
         if (unplugAtUs_ >= 0 && clock_.nowUs() >= unplugAtUs_) {
             unplugAtUs_ = -1;
             unplugRequested_ = true;
+            scheduledUnplug = true;
         }
         const bool pedalBusy = step();
-        std::array<pollfd, 2> fds{};
+        // A pedal pulled out on schedule has nothing more to serve.
+        if (scheduledUnplug)
+            return;
+        std::array<pollfd, 3> fds{};
         fds[0] = {wakeRead_, POLLIN, 0};
-        fds[1] = {master_, static_cast<short>(POLLIN | (toClient_.empty() ? 0 : POLLOUT)), 0};
-        const nfds_t count = master_ >= 0 ? 2 : 1;
+        nfds_t count = 1;
+        if (master_ >= 0) {
+            fds[count++] = {master_, static_cast<short>(POLLIN | (toClient_.empty() ? 0 : POLLOUT)),
+                            0};
+        }
+        if (clientWatch_ >= 0)
+            fds[count++] = {clientWatch_, POLLIN, 0};
         // Answers the client has no room for yet wait for the pty to drain.
         int timeoutMs = pedalBusy ? kBusyTickMs : -1;
         if (unplugAtUs_ >= 0) {

@@ -38,7 +38,7 @@ class PtyPedalServer {
     void stop();
     // Closes the pty: the client's port hangs up, as a pedal that is unplugged.
     void unplug();
-    // The same, `ms` from now; call before run().
+    // The same, `ms` from now, after which run() returns; call before run().
     void unplugAfterMs(int ms);
 
     // Runs `use` on the pedal between the server's own steps (from any thread).
@@ -53,6 +53,11 @@ class PtyPedalServer {
     bool step();
     void wake();
     void closePty();
+    // Follows the client's opens and closes of the pty; called by step().
+    void followClients();
+    // A bridge clears its buffers when a client opens it: nothing the pedal
+    // sent before reaches the new client.
+    void dropAnswersForNobody();
 
     Clock& clock_;
     VirtualDriver driver_;
@@ -60,8 +65,14 @@ class PtyPedalServer {
     std::unique_ptr<Port> port_;
     std::mutex mutex_;
     int master_ = -1;
-    // Kept open so the master does not hang up between two clients.
+    // Kept open so the master does not hang up between two clients, and to
+    // clear what a departed client left behind (exclusive mode, answers).
     int slave_ = -1;
+    // Tells when a client opens or closes the pty (inotify); -1 where the
+    // system cannot.
+    int clientWatch_ = -1;
+    // Open descriptions of the pty other than the server's own.
+    int clients_ = 0;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::string path_;

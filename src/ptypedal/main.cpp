@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    if (arguments.contains(QStringLiteral("--help"))) {
+    if (brivo::asksForHelp(arguments)) {
         std::fputs(qPrintable(brivo::pedalOptionsHelp()), stdout);
         return 0;
     }
@@ -30,6 +30,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brivo-virtual-pedal: %s\n%s", qPrintable(fault),
                      qPrintable(brivo::pedalOptionsHelp()));
         return 2;
+    }
+
+    if (!options->linkPath.isEmpty()) {
+        if (const QString refusal = brivo::linkPathRefusal(options->linkPath); !refusal.isEmpty()) {
+            std::fprintf(stderr, "brivo-virtual-pedal: %s\n", qPrintable(refusal));
+            return 1;
+        }
     }
 
     brivo::RealClock clock;
@@ -59,7 +66,9 @@ int main(int argc, char** argv) {
         server.unplugAfterMs(options->unplugAfterMs);
     server.run();
     runningServer = nullptr;
-    if (!options->linkPath.isEmpty())
+    // Only the link this run made, should someone have put another there since.
+    if (!options->linkPath.isEmpty() &&
+        brivo::isLinkTo(options->linkPath, QString::fromStdString(server.path())))
         QFile::remove(options->linkPath);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "base/Log.h"
 #include "link/EepromIdentity.h"
 #include "link/HexText.h"
+#include "link/OpenFailure.h"
 #include "session/PedalSession.h"
 
 namespace brivo {
@@ -49,6 +50,12 @@ Task<> PedalSession::connectConversation() {
     // A failed open (reported by the device layer) leaves nothing to talk to.
     if (device_.Open_USB_Device_By_Serial_Number(link_.deviceSerialNumber) != FT_OK) {
         log_.log_line(QStringLiteral("not connected: the device could not be opened"));
+        // The status alone does not tell busy from forbidden: say which, and
+        // what to do, in the one message of the failed command.
+        if (const QString why = whyOpenFailed(driver_); !why.isEmpty()) {
+            log_.log_line(why);
+            driverFailure_ += QStringLiteral("\r\n") + why;
+        }
         co_return;
     }
     device_.SetFTBaudRate();

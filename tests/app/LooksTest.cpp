@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -329,6 +330,42 @@ TEST(LookScale, LargeTextLooksScaleFromTheNextStartUnlessTheUserChoseAScale) {
     EXPECT_EQ(scaleFor("1", ""), QByteArray());
     EXPECT_EQ(scaleFor("x", ""), QByteArray());
     EXPECT_EQ(scaleFor("3", "2"), QByteArray("2"));
+}
+
+// The browser of Help > Support, or any program the editor starts, must not
+// be drawn half as large again because the editor is.
+TEST(LookScale, TheLooksScaleStaysWithTheEditorAndNotWithTheProgramsItStarts) {
+    QTemporaryDir folder;
+    QFile file(look_file_path(folder.path()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("3");
+    file.close();
+    const auto childSees = [] {
+        QProcess child;
+        child.start(QStringLiteral("/usr/bin/env"), {});
+        EXPECT_TRUE(child.waitForFinished(10000));
+        const QStringList lines = QString::fromLocal8Bit(child.readAllStandardOutput()).split('\n');
+        for (const QString& line : lines) {
+            if (line.startsWith(QStringLiteral("QT_SCALE_FACTOR=")))
+                return line.mid(16);
+        }
+        return QString();
+    };
+
+    qunsetenv("QT_SCALE_FACTOR");
+    const bool setByLook = prepare_look_scale(folder.path());
+    EXPECT_TRUE(setByLook);
+    EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), QByteArray("1.5"));
+    keep_look_scale_to_editor(setByLook);
+    EXPECT_EQ(childSees(), QString());
+
+    // The user's own scale is theirs, for every program.
+    qputenv("QT_SCALE_FACTOR", "2");
+    const bool setAgain = prepare_look_scale(folder.path());
+    EXPECT_FALSE(setAgain);
+    keep_look_scale_to_editor(setAgain);
+    EXPECT_EQ(childSees(), QStringLiteral("2"));
+    qunsetenv("QT_SCALE_FACTOR");
 }
 
 } // namespace

@@ -35,7 +35,8 @@ class TinyWebServer {
                     if (response_.isEmpty())
                         return;
                     socket->write(response_);
-                    socket->disconnectFromHost();
+                    if (!keepOpen)
+                        socket->disconnectFromHost();
                 });
             }
         });
@@ -44,6 +45,8 @@ class TinyWebServer {
     void close() { server_.close(); }
 
     QList<QByteArray> requests;
+    // Leaves the connection open after the response, as a stalled server.
+    bool keepOpen = false;
 
   private:
     QTcpServer server_;
@@ -123,6 +126,74 @@ TEST(VersionCheck, ASiteThatCannotBeReachedGivesOneClearMessage) {
     ASSERT_EQ(run.messages.size(), 1);
     EXPECT_TRUE(run.messages.at(0).startsWith("The version check could not reach 127.0.0.1: "))
         << run.messages.at(0).toStdString();
+}
+
+// An answer of any size used to be gathered whole, then reported as none.
+TEST(VersionCheck, AnAnswerLongerThanAFewKilobytesIsNotReadAndSaidSo) {
+    const QByteArray endless = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n"
+                               "Connection: close\r\n\r\n" +
+                               QByteArray(1 << 20, 'x');
+    const QByteArray declared = "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n3.2\n";
+    for (const QByteArray& response : {endless, declared}) {
+        TinyWebServer server(response);
+        server.keepOpen = true;
+        const CheckRun run = runCheck(server.site(), &server, 3000);
+        EXPECT_EQ(run.messages, QStringList{QStringLiteral(
+                                    "The version check's answer from 127.0.0.1 is longer than "
+                                    "4096 bytes: it was not read.")});
+    }
+}
+
+TEST(VersionCheck, EachWayOfFailingIsToldApart) {
+    // A status and part of the answer, then nothing.
+    TinyWebServer stalled("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n3.2\n");
+    stalled.keepOpen = true;
+    EXPECT_EQ(runCheck(stalled.site(), &stalled, 300).messages,
+              QStringList{"The version check's answer from 127.0.0.1 did not end within 0.3 s."});
+
+    TinyWebServer garbage("this is not a web server\r\n\r\n");
+    const CheckRun run = runCheck(garbage.site(), &garbage);
+    ASSERT_EQ(run.messages.size(), 1);
+    EXPECT_FALSE(run.messages.at(0).contains("could not reach"))
+        << run.messages.at(0).toStdString();
+
+    const struct {
+        QNetworkReply::NetworkError error;
+        const char* start;
+    } cases[] = {
+        {QNetworkReply::ConnectionRefusedError, "The version check could not reach h: "},
+        {QNetworkReply::HostNotFoundError, "The version check could not reach h: "},
+        {QNetworkReply::SslHandshakeFailedError,
+         "The version check found no secure connection to h: "},
+        {QNetworkReply::RemoteHostClosedError, "The version check's connection to h was closed"},
+        {QNetworkReply::ProtocolFailure,
+         "The version check got an answer from h that is not HTTP: "},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(version_failure_message(c.error, "h", "why").startsWith(c.start)) << c.start;
+}
+
+TEST(VersionCheck, OnlyHttpsSitesAreAskedBesideTheLoopback) {
+    const struct {
+        const char* url;
+        bool allowed;
+    } cases[] = {
+        {"https://www.tandrel.com/download/brivo-version.php", true},
+        {"http://www.tandrel.com/download/brivo-version.php", false},
+        {"http://127.0.0.1:8080/x", true},
+        {"http://[::1]:8080/x", true},
+        {"http://localhost/x", true},
+        {"http://127.0.0.1.example.com/x", false},
+        {"ftp://www.tandrel.com/x", false},
+        {"file:///etc/passwd", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(version_site_allowed(QUrl(QString::fromLatin1(c.url))), c.allowed) << c.url;
+
+    const CheckRun plain = runCheck(QStringLiteral("http://www.tandrel.com"), nullptr);
+    EXPECT_EQ(plain.messages,
+              QStringList{"The version check asks only https sites, not http://www.tandrel.com"});
+    EXPECT_FALSE(plain.log.join('\n').contains("GET"));
 }
 
 TEST(VersionCheck, WithoutAnAddressItIsOffAndSaysSoOnce) {

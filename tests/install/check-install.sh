@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks what a desktop needs:
-# program, desktop entry, icons, metainfo, man page and udev rule.
-# Usage: check-install.sh BUILD_DIR VERSION
+# programs, desktop entry, icons, metainfo, man pages and udev rule.
+# Usage: check-install.sh BUILD_DIR VERSION RELEASE_DATE
 set -euo pipefail
 build=$1
 version=$2
+release_date=$3
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
@@ -12,8 +13,9 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 fail() { echo "check-install: $*" >&2; exit 1; }
 root="$stage/usr"
 id=com.tandrel.BrivoEditor
-for f in bin/brivo-editor share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/brivo-editor.1; do
+for f in bin/brivo-editor bin/brivo-virtual-pedal share/applications/$id.desktop \
+         share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+         share/man/man1/brivo-editor.1 share/man/man1/brivo-virtual-pedal.1; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -32,12 +34,28 @@ grep -qx 'Exec=brivo-editor' "$desktop" || fail "desktop entry command"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 
 metainfo="$root/share/metainfo/$id.metainfo.xml"
-grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo release is not $version"
+grep -q "<release version=\"$version\" date=\"$release_date\"" "$metainfo" \
+  || fail "metainfo release is not $version of $release_date"
+# Software centres would offer the editor for every device on this common bridge.
+if grep -q '<modalias>' "$metainfo"; then fail "metainfo claims devices by modalias"; fi
 if command -v appstream-util >/dev/null; then
-  appstream-util validate-relax --nonet "$metainfo" >/dev/null || fail "metainfo does not validate"
-elif command -v appstreamcli >/dev/null; then
+  appstream-util validate --nonet "$metainfo" >/dev/null || fail "metainfo does not validate strictly"
+fi
+if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate"
 fi
+
+# The man pages carry the release's month and year.
+months=(January February March April May June July August September October November December)
+man_date="${months[$((10#${release_date:5:2} - 1))]} ${release_date:0:4}"
+for page in brivo-editor brivo-virtual-pedal; do
+  head -1 "$root/share/man/man1/$page.1" | grep -q "\"$man_date\" \"Brivo Editor $version\"" \
+    || fail "$page.1 is not dated $man_date for $version"
+  if command -v groff >/dev/null; then
+    warnings=$(groff -man -ww -z "$root/share/man/man1/$page.1" 2>&1)
+    [ -z "$warnings" ] || fail "$page.1: $warnings"
+  fi
+done
 
 # The rule goes where udev reads it: the packages' folder, or the
 # administrator's when the prefix is not /usr. The uaccess tag works only
@@ -49,12 +67,19 @@ for rule in $rules; do
   if grep -q uaccess "$rule" && [ "$number" -ge 73 ]; then fail "$rule comes too late for uaccess"; fi
 done
 
-out=$(QT_QPA_PLATFORM=offscreen "$root/bin/brivo-editor" --version)
+# Answered with no display at all, as over ssh or in a package script.
+nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+out=$("${nodisplay[@]}" "$root/bin/brivo-editor" --version)
 [ "$out" = "brivo-editor $version" ] || fail "--version printed '$out'"
-help=$(QT_QPA_PLATFORM=offscreen "$root/bin/brivo-editor" --help)
+help=$("${nodisplay[@]}" "$root/bin/brivo-editor" --help)
 for option in --help --version --virtual-pedal --virtual-pedal-bootloader --driver --port \
   --version-check-site; do
   grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
   grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-editor.1" || fail "man page lacks $option"
+done
+pedal_help=$("$root/bin/brivo-virtual-pedal" --help)
+for option in $(grep -o -- '--[a-z-]*' <<<"$pedal_help" | sort -u); do
+  grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-virtual-pedal.1" \
+    || fail "brivo-virtual-pedal.1 lacks $option"
 done
 echo "check-install: all in place"

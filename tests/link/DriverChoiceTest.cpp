@@ -1,5 +1,6 @@
 #include "link/DriverChoice.h"
 #include "FakeDriver.h"
+#include "link/d2xx/D2xx.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +80,7 @@ TEST_F(FirstListing, NothingAnywhereListsNoneAndOpensNothing) {
     EXPECT_EQ(choice->open("", port), FT_DEVICE_NOT_FOUND);
 }
 
-TEST(FirstListingFailures, AFailingDriverHidesOnlyItselfAndItsOpenFailureIsReported) {
+TEST(FirstListingFailures, ADriverThatCannotListHidesOnlyItself) {
     VirtualClock clock;
     FakeBridge bridge;
     std::vector<std::unique_ptr<Driver>> drivers;
@@ -92,10 +93,8 @@ TEST(FirstListingFailures, AFailingDriverHidesOnlyItselfAndItsOpenFailureIsRepor
     std::vector<ListedDevice> devices;
     EXPECT_EQ(choice.listDevices(devices), FT_OK);
     EXPECT_TRUE(devices.empty());
-    // The port the kernel holds would not open (no permission): the second
-    // driver gets its chance; when it has no such device the first failure tells why.
     std::unique_ptr<Port> port;
-    EXPECT_EQ(choice.open("DK0JTX4I", port), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(choice.open("DK0JTX4I", port), FT_DEVICE_NOT_FOUND);
     second->listed = {{"DK0JTX4I", "FT230X Basic UART"}};
     EXPECT_EQ(choice.open("DK0JTX4I", port), FT_OK);
 
@@ -103,6 +102,84 @@ TEST(FirstListingFailures, AFailingDriverHidesOnlyItselfAndItsOpenFailureIsRepor
     onlyFailing.push_back(std::make_unique<FailingDriver>());
     FirstListingDriver none(std::move(onlyFailing));
     EXPECT_EQ(none.listDevices(devices), FT_DEVICE_NOT_OPENED);
+}
+
+// Lists one bridge it will not open: a port another program holds.
+class HeldPortDriver final : public Driver {
+  public:
+    std::string name() const override { return "held"; }
+    FT_STATUS listDevices(std::vector<ListedDevice>& devices) override {
+        devices = {{"DK0JTX4I", "FT230X Basic UART"}};
+        return FT_OK;
+    }
+    FT_STATUS open(const std::string&, std::unique_ptr<Port>&) override {
+        ++opens;
+        return FT_DEVICE_NOT_OPENED;
+    }
+    OpenFailure lastOpenFailure() const override { return {OpenCause::Busy, "/dev/ttyUSB0"}; }
+    int opens = 0;
+};
+
+// The serial driver lists the bridge but cannot open it: libusb must not
+// detach the kernel's driver from under the program that holds the port.
+TEST(FirstListingFailures, APortListedButNotOpenedIsReportedNotTakenThroughTheNextDriver) {
+    VirtualClock clock;
+    FakeBridge bridge;
+    auto held = std::make_unique<HeldPortDriver>();
+    HeldPortDriver* serialSide = held.get();
+    auto usb = std::make_unique<FakeDriver>(bridge, clock);
+    FakeDriver* usbSide = usb.get();
+    usbSide->listed = {{"DK0JTX4I", "FT230X Basic UART"}};
+    std::vector<std::unique_ptr<Driver>> drivers;
+    drivers.push_back(std::move(held));
+    drivers.push_back(std::move(usb));
+    FirstListingDriver choice(std::move(drivers));
+
+    std::unique_ptr<Port> port;
+    EXPECT_EQ(choice.open("DK0JTX4I", port), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(port, nullptr);
+    EXPECT_EQ(serialSide->opens, 1);
+    EXPECT_TRUE(usbSide->openedSerials.empty());
+    EXPECT_EQ(choice.lastOpenFailure().cause, OpenCause::Busy);
+    EXPECT_EQ(choice.lastOpenFailure().device, "/dev/ttyUSB0");
+}
+
+// Sees a bridge it cannot read (no udev rule).
+class BlockedUsbDriver final : public Driver {
+  public:
+    std::string name() const override { return "blocked"; }
+    FT_STATUS listDevices(std::vector<ListedDevice>& devices) override {
+        devices.clear();
+        return FT_DEVICE_NOT_OPENED;
+    }
+    std::vector<std::string> inaccessibleDevices() const override { return {"permission denied"}; }
+    FT_STATUS open(const std::string&, std::unique_ptr<Port>&) override {
+        return FT_DEVICE_NOT_FOUND;
+    }
+};
+
+TEST(FirstListingFailures, TheListingsInaccessibleBridgesArePassedOn) {
+    VirtualClock clock;
+    FakeBridge bridge;
+    std::vector<std::unique_ptr<Driver>> drivers;
+    drivers.push_back(std::make_unique<FakeDriver>(bridge, clock)); // lists nothing
+    drivers.push_back(std::make_unique<BlockedUsbDriver>());
+    FirstListingDriver choice(std::move(drivers));
+    std::vector<ListedDevice> devices;
+    choice.listDevices(devices);
+    EXPECT_TRUE(devices.empty());
+    EXPECT_EQ(choice.inaccessibleDevices(), std::vector<std::string>{"permission denied"});
+
+    // Through the D2XX layer, as the window's Scan reads it.
+    D2xx d2xx;
+    std::vector<std::unique_ptr<Driver>> again;
+    again.push_back(std::make_unique<FakeDriver>(bridge, clock));
+    again.push_back(std::make_unique<BlockedUsbDriver>());
+    d2xx.addDriver(std::make_unique<FirstListingDriver>(std::move(again)));
+    DWORD count = 99;
+    EXPECT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(d2xx.inaccessibleDevices(), std::vector<std::string>{"permission denied"});
 }
 
 } // namespace

@@ -74,7 +74,24 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     {usbPort("/dev/ttyUSB1", 0x0403, 0x6001, "A1B2C3", "FT232R USB UART")},
                     {{"A1B2C3", "FT232R USB UART", "/dev/ttyUSB1"}}},
-        ListingCase{"ANamedPortWithoutPathIsSkipped", {}, {plainPort("")}, {}}),
+        ListingCase{"ANamedPortWithoutPathIsSkipped", {}, {plainPort("")}, {}},
+        // The same port named twice (two links resolved to it) is listed once.
+        ListingCase{"APortNamedTwiceOnce",
+                    {},
+                    {plainPort("/dev/pts/4"), plainPort("/dev/pts/4")},
+                    {{"/dev/pts/4", "FT230X Basic UART", "/dev/pts/4"}}},
+        // A path of 49 characters still fits the open call whole; one longer is
+        // listed under a short key, and its whole path is what opens.
+        ListingCase{"ANamedPathOf49CharactersIsItsSerialNumber",
+                    {},
+                    {plainPort("/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0X")},
+                    {{"/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0X", "FT230X Basic UART",
+                      "/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0X"}}},
+        ListingCase{"ALongerNamedPathIsListedUnderAShortKey",
+                    {},
+                    {plainPort("/dev/serial/by-id/usb-FTDI_FT230X_Basic_UART_DK0JTX4I-if00-port0")},
+                    {{"port-2e584a75b2a3", "FT230X Basic UART",
+                      "/dev/serial/by-id/usb-FTDI_FT230X_Basic_UART_DK0JTX4I-if00-port0"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SerialMapping, LineSettingsMapToQtSerialPort) {

@@ -3,6 +3,8 @@
 #include "base/Clock.h"
 #include "virtualpedal/VirtualPedal.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace brivo {
@@ -65,6 +67,47 @@ TEST(PedalOptions, FaultyArgumentsAreRefusedWithTheirReason) {
         EXPECT_FALSE(parsePedalOptions(c.arguments, fault).has_value()) << c.fault;
         EXPECT_EQ(fault, c.fault);
     }
+}
+
+TEST(PedalOptions, HelpIsAskedByEitherFlag) {
+    EXPECT_TRUE(asksForHelp({"--help"}));
+    EXPECT_TRUE(asksForHelp({"--silent", "-h"}));
+    EXPECT_FALSE(asksForHelp({"--silent"}));
+    EXPECT_TRUE(pedalOptionsHelp().contains("-h, --help"));
+}
+
+// --link must never delete what a user keeps at the path.
+TEST(PedalOptions, LinkReplacesOnlyNothingOrAnOldLinkToAPty) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("notes.txt");
+    QFile notes(file);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("keep me");
+    notes.close();
+    const QString staleLink = folder.filePath("stale");
+    ASSERT_TRUE(QFile::link("/dev/pts/987654", staleLink));
+    const QString linkToFile = folder.filePath("to-notes");
+    ASSERT_TRUE(QFile::link(file, linkToFile));
+    // /dev/pts/ptmx is there on every system with ptys: a live target.
+    const QString liveLink = folder.filePath("live");
+    ASSERT_TRUE(QFile::link("/dev/pts/ptmx", liveLink));
+    const struct {
+        QString path;
+        bool refused;
+    } cases[] = {
+        {folder.filePath("new"), false}, {staleLink, false}, {file, true},
+        {folder.path(), true},           {linkToFile, true}, {liveLink, true},
+    };
+    for (const auto& c : cases) {
+        const QString refusal = linkPathRefusal(c.path);
+        EXPECT_EQ(!refusal.isEmpty(), c.refused) << c.path.toStdString();
+        if (c.refused) {
+            EXPECT_TRUE(refusal.startsWith(c.path + " exists")) << refusal.toStdString();
+        }
+    }
+    EXPECT_TRUE(isLinkTo(staleLink, "/dev/pts/987654"));
+    EXPECT_FALSE(isLinkTo(staleLink, "/dev/pts/1"));
+    EXPECT_FALSE(isLinkTo(file, file));
 }
 
 } // namespace

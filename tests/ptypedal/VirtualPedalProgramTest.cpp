@@ -4,8 +4,10 @@
 
 #include "support/PortWait.h"
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -110,6 +112,41 @@ TEST_F(VirtualPedalProgram, UnplugAfterClosesThePtyAndBadOptionsAreRefused) {
     EXPECT_EQ(refused.exitCode(), 2);
     EXPECT_TRUE(refused.readAllStandardError().startsWith(
         "brivo-virtual-pedal: --split-replies: needs BYTES:GAP_MS"));
+}
+
+TEST_F(VirtualPedalProgram, AScheduledUnplugEndsTheProgramAndItsLink) {
+    QTemporaryDir folder;
+    const QString link = folder.filePath("pedal");
+    const QString path = start({"--unplug-after-ms", "300", "--link", link});
+    if (path.isEmpty() && child.state() != QProcess::Running)
+        GTEST_SKIP() << "no pseudo-terminal";
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    ASSERT_TRUE(child.waitForFinished(3000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+TEST_F(VirtualPedalProgram, ShortHelpAndAUsersFileAtTheLinkPath) {
+    QProcess help;
+    help.start(QStringLiteral(BRIVO_VIRTUAL_PEDAL_PROGRAM), {"-h"});
+    ASSERT_TRUE(help.waitForFinished(5000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().startsWith("Usage: brivo-virtual-pedal"));
+
+    QTemporaryDir folder;
+    const QString file = folder.filePath("notes.txt");
+    QFile notes(file);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("keep me");
+    notes.close();
+    QProcess refused;
+    refused.start(QStringLiteral(BRIVO_VIRTUAL_PEDAL_PROGRAM), {"--link", file});
+    ASSERT_TRUE(refused.waitForFinished(5000));
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_TRUE(refused.readAllStandardError().contains("is not a link to a pty that is gone"));
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly));
+    EXPECT_EQ(notes.readAll(), QByteArray("keep me"));
 }
 
 } // namespace

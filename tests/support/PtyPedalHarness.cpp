@@ -22,12 +22,15 @@ PtyPedalHarness::~PtyPedalHarness() {
 bool PtyPedalHarness::start(std::string& error) {
     if (!server.open(error))
         return false;
+    return start(error, QStringList{QString::fromStdString(server.path())});
+}
+
+bool PtyPedalHarness::start(std::string& /*error*/, const QStringList& namedPorts) {
     serving_ = std::thread([this] { server.run(); });
     Environment environment;
     environment.documentsFolder = documents.path();
     auto state = std::make_unique<Editor>(clock, dialogs, environment);
-    state->session.driver().addDriver(
-        std::make_unique<SerialDriver>(QStringList{QString::fromStdString(server.path())}));
+    state->session.driver().addDriver(std::make_unique<SerialDriver>(namedPorts));
     program_ = std::make_unique<Program>(std::move(state));
     program_->formMain().show();
     return true;

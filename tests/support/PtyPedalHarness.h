@@ -21,6 +21,10 @@ class PtyPedalHarness {
 
     // False (with `error`) when the system gives no pty: the caller skips.
     bool start(std::string& error);
+    // The same with the serial driver given these ports (links to the pty,
+    // say) instead of the pty's own path; call `open` first for its path.
+    bool start(std::string& error, const QStringList& namedPorts);
+    bool open(std::string& error) { return server.open(error); }
 
     Program& program() { return *program_; }
     Editor& editor() { return program_->editor(); }

@@ -71,19 +71,26 @@ FT_STATUS D2xx::FT_OpenEx(PVOID pArg1, DWORD flags, FT_HANDLE* handle) {
     if (flags != FT_OPEN_BY_SERIAL_NUMBER)
         return FT_NOT_SUPPORTED;
     const std::string serial(static_cast<const char*>(pArg1));
+    lastOpenFailure_ = {};
     for (auto& driver : drivers_) {
         std::unique_ptr<Port> port;
         const FT_STATUS status = driver->open(serial, port);
         if (status == FT_DEVICE_NOT_FOUND)
             continue;
-        if (status != FT_OK)
+        if (status != FT_OK) {
+            lastOpenFailure_ = driver->lastOpenFailure();
+            if (lastOpenFailure_.cause == OpenCause::None)
+                lastOpenFailure_ = {OpenCause::Other, serial};
             return status;
+        }
         nextHandle_ += kHandleStep;
         auto* h = reinterpret_cast<FT_HANDLE>(nextHandle_);
         open_[h] = std::move(port);
         *handle = h;
         return FT_OK;
     }
+    // A device listed a moment ago and not found now has been unplugged.
+    lastOpenFailure_ = {serial.empty() ? OpenCause::Other : OpenCause::Gone, serial};
     return FT_DEVICE_NOT_FOUND;
 }
 

@@ -35,6 +35,9 @@ class D2xx {
     // Bridges the last listing saw but could not list, with the reason for
     // each: the listing itself counts only the devices it can name.
     const std::vector<std::string>& inaccessibleDevices() const { return inaccessible_; }
+    // Why the last FT_OpenEx failed (OpenCause::None when it succeeded), so
+    // the window can say what to do about it.
+    const OpenFailure& lastOpenFailure() const { return lastOpenFailure_; }
 
   private:
     FT_STATUS listAll(std::vector<ListedDevice>& devices);
@@ -43,6 +46,7 @@ class D2xx {
     std::vector<std::unique_ptr<Driver>> drivers_;
     std::map<FT_HANDLE, std::unique_ptr<Port>> open_;
     std::vector<std::string> inaccessible_;
+    OpenFailure lastOpenFailure_;
     std::uintptr_t nextHandle_ = 0x00A10000;
 };
 

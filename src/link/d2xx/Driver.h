@@ -15,6 +15,21 @@ struct ListedDevice {
     std::string description;
 };
 
+// Why an open failed, as far as the driver can tell.
+enum class OpenCause {
+    None,       // the last open succeeded, or no open was tried
+    Permission, // the system refuses this user (no udev rule, not in the port's group)
+    Busy,       // another program holds the device
+    Gone,       // the device is no longer there
+    Other,      // a failure without a known cause
+};
+
+struct OpenFailure {
+    OpenCause cause = OpenCause::None;
+    // The port's path, or the bridge's serial number where there is no path.
+    std::string device;
+};
+
 // An open device. Every call returns a D2XX status code.
 class Port {
   public:
@@ -59,6 +74,8 @@ class Driver {
     // Opens the device with exactly this serial number; FT_DEVICE_NOT_FOUND
     // when this driver has none.
     virtual FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) = 0;
+    // Why the last open failed; OpenCause::None after one that succeeded.
+    virtual OpenFailure lastOpenFailure() const { return {}; }
 };
 
 } // namespace brivo

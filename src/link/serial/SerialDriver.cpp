@@ -2,8 +2,12 @@
 
 #include "link/serial/TtyPort.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <algorithm>
+
+#include <unistd.h>
 
 #ifdef __linux__
 #include <linux/serial.h>
@@ -47,20 +51,28 @@ SerialDriver::SerialDriver(QStringList namedPorts) : namedPorts_(std::move(named
 std::vector<ListedPort> SerialDriver::ports() const {
     std::vector<PortFacts> system;
     const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : available)
-        system.push_back(factsOf(info));
+    for (const QSerialPortInfo& info : available) {
+        PortFacts facts = factsOf(info);
+        if (const QString resolved = QFileInfo(facts.systemLocation).canonicalFilePath();
+            !resolved.isEmpty())
+            facts.systemLocation = resolved;
+        system.push_back(facts);
+    }
     std::vector<PortFacts> named;
     for (const QString& path : namedPorts_) {
         // A named port that is not there now is not listed: nothing to connect.
-        if (!QFileInfo::exists(path))
+        // Links are followed (/dev/serial/by-id/..., a pty pedal's --link), so
+        // a link to a listed port is that port, and the path stays short.
+        const QString location = QFileInfo(path).canonicalFilePath();
+        if (location.isEmpty())
             continue;
-        const QString location = QFileInfo(path).absoluteFilePath();
         PortFacts facts;
         facts.systemLocation = location;
         for (const QSerialPortInfo& info : available) {
-            if (info.systemLocation() == location || info.systemLocation() == path)
+            if (QFileInfo(info.systemLocation()).canonicalFilePath() == location)
                 facts = factsOf(info);
         }
+        facts.systemLocation = location;
         named.push_back(facts);
     }
     return listedPorts(system, named);
@@ -74,19 +86,24 @@ FT_STATUS SerialDriver::listDevices(std::vector<ListedDevice>& devices) {
 }
 
 FT_STATUS SerialDriver::open(const std::string& serialNumber, std::unique_ptr<Port>& port) {
+    lastOpenFailure_ = {};
     const std::vector<ListedPort> listed = ports();
     const auto match = std::find_if(listed.begin(), listed.end(), [&](const ListedPort& p) {
         return p.device.serialNumber == serialNumber;
     });
-    if (match == listed.end())
+    if (match == listed.end()) {
+        lastOpenFailure_ = {serialNumber.empty() ? OpenCause::Other : OpenCause::Gone,
+                            serialNumber};
         return FT_DEVICE_NOT_FOUND;
+    }
     auto serialPort = std::make_unique<QSerialPort>();
     serialPort->setPortName(match->systemLocation);
     if (!serialPort->open(QIODevice::ReadWrite)) {
-        if (serialPort->error() == QSerialPort::PermissionError)
-            qWarning("brivo: no permission to open %s; members of the group that owns it "
-                     "(dialout, usually) may",
-                     qPrintable(match->systemLocation));
+        const QByteArray path = QFile::encodeName(match->systemLocation);
+        const bool exists = ::access(path.constData(), F_OK) == 0;
+        const bool readWritable = ::access(path.constData(), R_OK | W_OK) == 0;
+        lastOpenFailure_ = {serialOpenCause(serialPort->error(), exists, readWritable),
+                            match->systemLocation.toStdString()};
         const FT_STATUS status = statusOfSerialError(serialPort->error());
         return status == FT_OK ? FT_DEVICE_NOT_OPENED : status;
     }

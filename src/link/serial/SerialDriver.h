@@ -20,11 +20,13 @@ class SerialDriver final : public Driver {
     std::string name() const override { return kName; }
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
     FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
+    OpenFailure lastOpenFailure() const override { return lastOpenFailure_; }
 
   private:
     std::vector<serial::ListedPort> ports() const;
 
     QStringList namedPorts_;
+    OpenFailure lastOpenFailure_;
 };
 
 } // namespace brivo

@@ -1,10 +1,14 @@
 #include "link/serial/SerialMapping.h"
 
+#include <QCryptographicHash>
 #include <algorithm>
 
 namespace brivo::serial {
 
 namespace {
+
+// Enough of a hash to tell the few ports a user names apart.
+constexpr int kPortKeyHexDigits = 12;
 
 bool isBridge(const PortFacts& port) {
     return port.hasUsbIds && port.vendorId == kFtdiVendorId && port.productId == kFt230xProductId;
@@ -16,7 +20,14 @@ ListedPort listed(const PortFacts& port, bool named) {
     QString serial = port.serialNumber;
     QString description = port.description;
     if (named && serial.isEmpty())
-        serial = port.systemLocation;
+        serial =
+            port.systemLocation.size() <= kSerialNumberMaxChars
+                ? port.systemLocation
+                : QStringLiteral("port-") +
+                      QString::fromLatin1(QCryptographicHash::hash(port.systemLocation.toUtf8(),
+                                                                   QCryptographicHash::Sha1)
+                                              .toHex()
+                                              .left(kPortKeyHexDigits));
     if (named && description.isEmpty())
         description = QString::fromLatin1(kNamedPortDescription);
     entry.device.serialNumber = serial.toStdString();
@@ -105,6 +116,16 @@ FT_STATUS statusOfSerialError(QSerialPort::SerialPortError error) {
         break;
     }
     return FT_OTHER_ERROR;
+}
+
+OpenCause serialOpenCause(QSerialPort::SerialPortError error, bool exists, bool readWritable) {
+    if (error == QSerialPort::NoError)
+        return OpenCause::None;
+    if (!exists || error == QSerialPort::DeviceNotFoundError)
+        return OpenCause::Gone;
+    if (error == QSerialPort::PermissionError)
+        return readWritable ? OpenCause::Busy : OpenCause::Permission;
+    return OpenCause::Other;
 }
 
 bool isFatalSerialError(QSerialPort::SerialPortError error) {

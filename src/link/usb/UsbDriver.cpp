@@ -215,6 +215,7 @@ FT_STATUS UsbDriver::listDevices(std::vector<ListedDevice>& devices) {
 }
 
 FT_STATUS UsbDriver::open(const std::string& serialNumber, std::unique_ptr<Port>& port) {
+    lastOpenFailure_ = {};
     Context context(ftdi_new());
     if (!context)
         return FT_DEVICE_NOT_FOUND;
@@ -232,10 +233,11 @@ FT_STATUS UsbDriver::open(const std::string& serialNumber, std::unique_ptr<Port>
         return FT_DEVICE_NOT_FOUND;
     // Give the port back to the kernel's serial driver on close.
     context->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
-    if (const FT_STATUS status =
-            statusOfOpenResult(ftdi_usb_open_dev(context.get(), match->device));
-        status != FT_OK)
+    const int result = ftdi_usb_open_dev(context.get(), match->device);
+    if (const FT_STATUS status = statusOfOpenResult(result); status != FT_OK) {
+        lastOpenFailure_ = {openCauseOfOpenResult(result), serialNumber};
         return status;
+    }
     context->usb_read_timeout = kUsbReadTimeoutMs;
     ftdi_set_latency_timer(context.get(), kLatencyTimerMs);
     port = std::make_unique<UsbPort>(std::move(context));

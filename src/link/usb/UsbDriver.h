@@ -15,9 +15,11 @@ class UsbDriver final : public Driver {
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override;
     FT_STATUS open(const std::string& serialNumber, std::unique_ptr<Port>& port) override;
     std::vector<std::string> inaccessibleDevices() const override { return inaccessible_; }
+    OpenFailure lastOpenFailure() const override { return lastOpenFailure_; }
 
   private:
     std::vector<std::string> inaccessible_;
+    OpenFailure lastOpenFailure_;
 };
 
 } // namespace brivo

@@ -8,6 +8,9 @@ namespace brivo::usb {
 namespace {
 // libftdi's code for a context without an open device.
 constexpr int kFtdiDeviceUnavailable = -666;
+// ftdi_usb_open_dev: libusb_open failed; the interface could not be claimed.
+constexpr int kFtdiOpenRefused = -4;
+constexpr int kFtdiClaimFailed = -5;
 } // namespace
 
 std::optional<int> ftdiBitsFor(UCHAR wordLength) {
@@ -53,6 +56,19 @@ std::optional<int> ftdiParityFor(UCHAR parity) {
 
 FT_STATUS statusOfOpenResult(int result) {
     return result == 0 ? FT_OK : FT_DEVICE_NOT_OPENED;
+}
+
+OpenCause openCauseOfOpenResult(int result) {
+    switch (result) {
+    case 0:
+        return OpenCause::None;
+    case kFtdiOpenRefused:
+        return OpenCause::Permission;
+    case kFtdiClaimFailed:
+        return OpenCause::Busy;
+    default:
+        return OpenCause::Other;
+    }
 }
 
 FT_STATUS statusOfBaudRateResult(int result) {

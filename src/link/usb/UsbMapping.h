@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/d2xx/Ftd2xx.h"
+#include "link/d2xx/Driver.h"
 
 #include <optional>
 
@@ -18,6 +18,9 @@ std::optional<int> ftdiParityFor(UCHAR parity);
 
 // D2XX status for a libftdi result.
 FT_STATUS statusOfOpenResult(int result);
+// Why ftdi_usb_open_dev failed: libusb_open refused (-4; no udev rule, as a
+// rule) or the interface is claimed by another program (-5).
+OpenCause openCauseOfOpenResult(int result);
 FT_STATUS statusOfBaudRateResult(int result);
 // Reads: a USB time-out only means nothing arrived, which is no failure.
 FT_STATUS statusOfReadResult(int result);
