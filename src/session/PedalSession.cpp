@@ -25,6 +25,9 @@ QString followerName(Conversation what) {
 const QString kCancelledLine =
     QStringLiteral("Disconnect: the command waiting for the pedal was cancelled");
 const QString kNotConnectedText = QStringLiteral("The pedal is not connected.");
+const QString kConnectionLostText =
+    QStringLiteral("The connection to the pedal was lost. Plug it in again, then choose "
+                   "Connection > Scan and Connect.");
 } // namespace
 
 PedalSession::PedalSession(Clock& clock, Log& log, QObject* parent)
@@ -185,19 +188,26 @@ Task<> PedalSession::runQueuedSends() {
 }
 
 void PedalSession::noticeFromLink() {
-    // Idle, a notice is either stray bytes or a port that failed: the
-    // queue-status call tells them apart, and a failure ends the connection.
+    // Idle, a notice is either stray bytes or a port that failed: a silent
+    // look at the queue tells them apart, and a failure ends the connection
+    // with one message of its own rather than the driver's words.
     if (busy() || !isConnected())
         return;
-    if (device_.GetFTQueueStatus() == FT_OK)
+    device_.setReporter({});
+    const bool alive = device_.GetFTQueueStatus() == FT_OK;
+    if (!alive) {
+        exchange_.detach();
+        device_.CloseFTDevice();
+    }
+    device_.setReporter([this](const QString& text) { reportDriverFailure(text); });
+    if (alive)
         return;
     log_.log_line(QStringLiteral("connection lost: the pedal's port failed"));
-    exchange_.detach();
-    device_.CloseFTDevice();
     connection_ = Connection::Disconnected;
     bootloaderFound_ = false;
     running_.statusEffectName.clear();
     emit stateChanged();
+    emit failed(kConnectionLostText);
 }
 
 void PedalSession::disconnectPedal() {

@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QTimer>
 
 namespace brivo::test {
 namespace {
@@ -272,6 +274,67 @@ TEST_F(ConfigurationJourney, FilesOfThePlayersChoiceAreSavedAndLoadedFromTheBriv
     EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
     EXPECT_EQ(h.dialogs.fileFolders.last(), folder());
     EXPECT_EQ(snapshot(false), seen);
+}
+
+} // namespace
+} // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+// In live mode a load ends the loop first, so the file's values reach the
+// pedal and the next poll cannot overwrite them; a save reads the pedal
+// instead of failing as busy.
+TEST_F(ConfigurationJourney, LoadAndSaveInLiveModeEndTheLoopFirst) {
+    prepareSettings();
+    h.trigger(main().menuSaveConfiguration);
+    ASSERT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Saved"});
+    const QByteArray saved = read(fixedPath());
+    changeSettings();
+    ASSERT_EQ(pedal->parameterValue(1), 20);
+    h.dialogs.messages.clear();
+    clearConsole();
+
+    const std::size_t from = mark();
+    QTimer hook;
+    hook.setInterval(0);
+    QObject::connect(&hook, &QTimer::timeout, [&] {
+        if (writesSince(from).filter(QRegularExpression("^02..$")).size() >= 1) {
+            hook.stop();
+            h.trigger(main().menuLoadConfiguration);
+        }
+    });
+    hook.start();
+    h.click(main().chkLiveRequest);
+
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
+    EXPECT_FALSE(editor().session.liveLoopRunning());
+    EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_EQ(
+        h.consoleLines()
+            .filter("Live Request switched off: Configuration follows the request in progress")
+            .size(),
+        1);
+    // Every value of the file went out after the loop's last request.
+    EXPECT_EQ(pedal->parameterValue(1), 640);
+    EXPECT_EQ(fx().trkPot(1)->value(), 640);
+
+    // A save while live reads the pedal and writes the same file.
+    h.dialogs.messages.clear();
+    QTimer saveHook;
+    saveHook.setInterval(0);
+    const std::size_t again = mark();
+    QObject::connect(&saveHook, &QTimer::timeout, [&] {
+        if (writesSince(again).filter(QRegularExpression("^02..$")).size() >= 1) {
+            saveHook.stop();
+            h.trigger(main().menuSaveConfiguration);
+        }
+    });
+    saveHook.start();
+    h.click(main().chkLiveRequest);
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Saved"});
+    EXPECT_EQ(QString::fromLatin1(read(fixedPath())).toStdString(),
+              QString::fromLatin1(saved).toStdString());
 }
 
 } // namespace

@@ -339,3 +339,32 @@ TEST(Scan, ABridgeThatCannotBeOpenedSaysWhy) {
 
 } // namespace
 } // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+// A cable pulled while nothing waits: the editor hears of it at once and
+// says so once, instead of showing "connected" for a port that is gone.
+TEST(Disconnect, AnUnplugWhileIdleEndsTheConnectionWithOneMessage) {
+    EditorHarness editor;
+    const std::shared_ptr<VirtualPedal> pedal = editor.plugPedal("DVIRT001");
+    editor.start();
+    editor.connect();
+    ASSERT_EQ(editor.main().lblDeviceName->text(), "Brivo connected");
+
+    pedal->unplug();
+    editor.settle();
+
+    EXPECT_EQ(editor.dialogs.messages,
+              QStringList{"The connection to the pedal was lost. Plug it in again, then choose "
+                          "Connection > Scan and Connect."});
+    EXPECT_FALSE(editor.main().lblDeviceName->text().contains("connected"));
+    EXPECT_TRUE(editor.main().menuConnect->isEnabled());
+    EXPECT_FALSE(editor.main().menuDisconnect->isEnabled());
+    EXPECT_FALSE(editor.main().btnUpload->isEnabled());
+    EXPECT_FALSE(editor.main().btnOpenEffect->isEnabled());
+    EXPECT_EQ(editor.consoleLines().filter("connection lost").size(), 1);
+}
+
+} // namespace
+} // namespace brivo::test

@@ -202,6 +202,9 @@ TEST_F(SessionTest, AnUnplugWhileIdleEndsTheConnection) {
     EXPECT_FALSE(session.isConnected());
     EXPECT_GE(changes, 1);
     EXPECT_EQ(log.lines.filter("connection lost").size(), 1);
+    // One message that says what happened and what to do, not the driver's words.
+    ASSERT_EQ(failures.size(), 1) << failures.join('|').toStdString();
+    EXPECT_TRUE(failures.first().startsWith("The connection to the pedal was lost."));
 }
 
 } // namespace
