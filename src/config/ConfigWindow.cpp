@@ -115,6 +115,7 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
         if (QPushButton* clear = form.btnClearMinMax(j))
             clear->setEnabled(assigned);
     }
+    form.refreshAccessibleNames();
     return limited;
 }
 
