@@ -77,11 +77,12 @@ void TformMain::load_ir_from_wav() {
     log.log_line(QStringLiteral("irdata: ") +
                  hexOf(data.left(static_cast<qsizetype>(layout->samples) * h.blockAlign)));
     QString words;
+    QStringList wordLines; // one line per word, added to the console in one step
     for (const std::int32_t sample : response.samples) {
-        const QString word = ir_word_of(sample);
-        words += word;
-        log.log_line(word);
+        wordLines.append(ir_word_of(sample));
+        words += wordLines.last();
     }
+    log.log_lines(wordLines);
     log.log_line(QStringLiteral("irdata swapped endianess: ") + words);
 
     load_resource_lines(resource_name_of(effect));
