@@ -20,6 +20,9 @@ constexpr std::int64_t kValueHighest = 262143;
 constexpr std::uint32_t kLimitSteps = 1024;
 // The pedal's limits move in steps of this size.
 constexpr std::uint32_t kPedalLimitStep = 8;
+// A maximum's limit byte 0 stands for the full range, so the lowest maximum
+// the pedal holds is its second step.
+constexpr std::uint32_t kPedalLowestMaximum = 2 * kPedalLimitStep;
 
 QStringList split_lines(const QByteArray& bytes) {
     QString text = QString::fromUtf8(bytes);
@@ -86,7 +89,9 @@ std::uint32_t limit_of_percent(int percent, LimitKind which) {
     // step; every percentage spans more than 10 values, so that step still
     // gives p.
     const std::uint32_t smallest = (static_cast<std::uint32_t>(p - 1) * kLimitSteps + 99) / 100;
-    return (smallest + kPedalLimitStep - 1) / kPedalLimitStep * kPedalLimitStep;
+    const std::uint32_t limit =
+        (smallest + kPedalLimitStep - 1) / kPedalLimitStep * kPedalLimitStep;
+    return which == LimitKind::Maximum ? std::max(limit, kPedalLowestMaximum) : limit;
 }
 
 ConfigSections config_sections(int paramCount, int potCount) {

@@ -49,8 +49,8 @@ int shown_limit_percent(const QString& buttonText, std::uint32_t limit);
 // 8 and drops anything between them, so the limit is the first multiple of 8
 // that gives the percentage back: what the pedal then reports is the same
 // limit, and a save after a load writes the same line. 1 gives 0; a maximum of
-// 100 is the full range, 1023. A maximum of 1% cannot be held: the pedal's
-// lowest maximum is 16 (2%).
+// 100 is the full range, 1023. The pedal's lowest maximum is 16 (its limit
+// byte 0 means the full range), so a maximum of 1% becomes 16, 2%.
 std::uint32_t limit_of_percent(int percent, LimitKind which);
 
 // The file's bytes: one item per line, every line ended by CR LF.

@@ -102,9 +102,11 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
             params.maxLimits[j] = limit_of_percent(settings.maxPercents[j], LimitKind::Maximum);
             limited.push_back(j);
         }
+        // What the pedal will hold: the file's percentage, but for a maximum
+        // of 1%, which it cannot hold.
         const std::array<std::pair<QPushButton*, int>, 2> buttons = {
-            std::pair{form.btnMin(j), settings.minPercents[j]},
-            std::pair{form.btnMax(j), settings.maxPercents[j]}};
+            std::pair{form.btnMin(j), limit_percent(params.minLimits[j])},
+            std::pair{form.btnMax(j), limit_percent(params.maxLimits[j])}};
         for (const auto& [button, percent] : buttons) {
             if (button == nullptr)
                 continue;

@@ -235,6 +235,22 @@ TEST_F(ConfigurationJourney, EveryLimitThePedalHoldsComesBackByteForByte) {
     EXPECT_EQ(minSeen, all);
     all.remove(1);
     EXPECT_EQ(maxSeen, all);
+
+    // A file's maximum of 1% (written by hand, or before a status was read)
+    // loads as the pedal's lowest maximum, shown as it holds it.
+    QList<QByteArray> lines = read(fixedPath()).split('\n');
+    lines[21] = "1\r";
+    lines[25] = "1\r";
+    write(fixedPath(), lines.join('\n'));
+    h.dialogs.messages.clear();
+    h.trigger(main().menuLoadConfiguration);
+    settle();
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
+    EXPECT_EQ(fx().btnMin(0)->text(), "1%");
+    EXPECT_EQ(fx().btnMax(0)->text(), "2%");
+    EXPECT_EQ(pedal->maxLimit(0), 16);
+    h.click(main().btnRequest);
+    EXPECT_EQ(fx().btnMax(0)->text(), "2%");
 }
 
 TEST_F(ConfigurationJourney, AWrongFileIsRefusedWholeAndChangesNothing) {
