@@ -17,6 +17,10 @@ class LogRelay final : public Log {
         if (sink_)
             sink_->append_line(text);
     }
+    void log_lines(const QStringList& lines) override {
+        if (sink_)
+            sink_->log_lines(lines);
+    }
 
   private:
     Log* sink_ = nullptr;

@@ -121,8 +121,9 @@ void TformMain::loadConfigurationFrom(const QString& path) {
                               .arg(QDir::toNativeSeparators(path), file.errorString()));
     const ParamState& params = editor_.session.params();
     // The whole file is checked before anything of the window changes.
-    const ConfigCheck check = parse_config_file(file.readAll(), static_cast<int>(params.paramCount),
-                                                static_cast<int>(params.potCount));
+    const ConfigCheck check =
+        parse_config_file(file.readAll(), static_cast<int>(params.paramCount),
+                          static_cast<int>(params.potCount), multi_switch_options(params));
     if (!check.settings) {
         editor_.dialogs.showMessage(
             QStringLiteral("The configuration file %1 was not loaded: line %2 %3. Nothing was "

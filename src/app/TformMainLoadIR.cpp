@@ -47,9 +47,10 @@ void TformMain::load_ir_from_wav() {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EditorError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    // Mapped: a large file costs only the parts read. Logged whole only when small.
+    const QByteArray bytes = file_bytes(file);
     log.log_line(QString::number(bytes.size()));
-    log.log_line(hexOf(bytes));
+    log.log_line(bytes_for_log(bytes));
 
     const ImpulseResponse response = read_impulse_response(bytes, layout->samples);
     const WavHeader& h = response.header;
@@ -71,16 +72,17 @@ void TformMain::load_ir_from_wav() {
     log.log_line(QStringLiteral("Block align: ") + QString::number(h.blockAlign));
     log.log_line(QStringLiteral("Bits_per_sample: ") + QString::number(h.bitsPerSample));
     log.log_line(QStringLiteral("subchunk2size: ") + QString::number(h.dataSize));
-    const QByteArray data = bytes.mid(h.dataOffset, h.dataSize);
-    log.log_line(QStringLiteral("Audio data: ") + hexOf(data));
+    const QByteArray data = sample_data_of(bytes, h);
+    log.log_line(QStringLiteral("Audio data: ") + sample_data_for_log(bytes, h));
     log.log_line(QStringLiteral("irdata: ") +
                  hexOf(data.left(static_cast<qsizetype>(layout->samples) * h.blockAlign)));
     QString words;
+    QStringList wordLines; // one line per word, added to the console in one step
     for (const std::int32_t sample : response.samples) {
-        const QString word = ir_word_of(sample);
-        words += word;
-        log.log_line(word);
+        wordLines.append(ir_word_of(sample));
+        words += wordLines.last();
     }
+    log.log_lines(wordLines);
     log.log_line(QStringLiteral("irdata swapped endianess: ") + words);
 
     load_resource_lines(resource_name_of(effect));
@@ -102,6 +104,10 @@ void TformMain::load_ir_from_wav() {
     if (response.resampled)
         box.append(
             QStringLiteral("Resampled from %1 Hz to %2 Hz.").arg(h.sampleRate).arg(kPedalRateHz));
+    if (response.clipped > 0)
+        box.append(QStringLiteral("%1 of the %2 samples were beyond full scale and are clipped.")
+                       .arg(response.clipped)
+                       .arg(layout->samples));
     if (response.padded)
         box.append(QStringLiteral("The response holds %1 samples; the other %2 of %3 are silence.")
                        .arg(response.framesAtPedalRate)

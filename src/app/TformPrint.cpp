@@ -112,6 +112,32 @@ void TformPrint::log_line(const QString& text) {
         scrollToEnd();
 }
 
+void TformPrint::log_lines(const QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    // Lines that fit add in one step: one block each, laid out once. Near
+    // the limit they go one by one, so the dropped-lines notice stays right.
+    if (lineCount_ + lines.size() > maxLines_) {
+        for (const QString& line : lines)
+            append_line(line);
+    } else {
+        QStringList shown;
+        shown.reserve(lines.size());
+        for (const QString& line : lines)
+            shown.append(visible_control_characters(line));
+        QScrollBar* vertical = Memo1->verticalScrollBar();
+        QScrollBar* horizontal = Memo1->horizontalScrollBar();
+        const int v = vertical->value();
+        const int h = horizontal->value();
+        Memo1->appendPlainText(shown.join(QLatin1Char('\n')));
+        lineCount_ += static_cast<int>(lines.size());
+        vertical->setValue(v);
+        horizontal->setValue(h);
+    }
+    if (autoScroll_)
+        scrollToEnd();
+}
+
 void TformPrint::scrollToEnd() {
     Memo1->horizontalScrollBar()->setValue(0);
     Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());

@@ -26,6 +26,7 @@ class TformPrint final : public QWidget, public Log {
 
     void log_line(const QString& text) override;
     void append_line(const QString& text) override;
+    void log_lines(const QStringList& lines) override;
 
     QStringList lines() const;
     bool autoScroll() const { return autoScroll_; }

@@ -13,6 +13,12 @@ class Log {
     virtual void log_line(const QString& text) = 0;
     // Appends one line without the scroll step.
     virtual void append_line(const QString& text) = 0;
+    // Appends the lines, each as log_line would; a console may add them in
+    // one step and scroll once.
+    virtual void log_lines(const QStringList& lines) {
+        for (const QString& line : lines)
+            log_line(line);
+    }
 };
 
 // Keeps lines in memory; used where no console exists (unit tests, tools).
@@ -20,6 +26,7 @@ class MemoryLog final : public Log {
   public:
     void log_line(const QString& text) override { lines.append(text); }
     void append_line(const QString& text) override { lines.append(text); }
+    void log_lines(const QStringList& more) override { lines.append(more); }
     QStringList lines;
 };
 

@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include "params/ParamState.h"
+#include "params/StatusRecord.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -17,6 +18,11 @@ const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 constexpr std::int64_t kValueLowest = -262144;
 constexpr std::int64_t kValueHighest = 262143;
 constexpr std::uint32_t kLimitSteps = 1024;
+// The pedal's limits move in steps of this size.
+constexpr std::uint32_t kPedalLimitStep = 8;
+// A maximum's limit byte 0 stands for the full range, so the lowest maximum
+// the pedal holds is its second step.
+constexpr std::uint32_t kPedalLowestMaximum = 2 * kPedalLimitStep;
 
 QStringList split_lines(const QByteArray& bytes) {
     QString text = QString::fromUtf8(bytes);
@@ -75,12 +81,17 @@ int shown_limit_percent(const QString& buttonText, std::uint32_t limit) {
     return std::clamp(match.captured(1).toInt(), kPercentMin, kPercentMax);
 }
 
-std::uint32_t limit_of_percent(int percent) {
+std::uint32_t limit_of_percent(int percent, LimitKind which) {
     const int p = std::clamp(percent, kPercentMin, kPercentMax);
-    if (p == kPercentMax)
+    if (p == kPercentMax && which == LimitKind::Maximum)
         return kValueMax;
-    // The smallest v with v × 100 div 1024 + 1 = p.
-    return (static_cast<std::uint32_t>(p - 1) * kLimitSteps + 99) / 100;
+    // The smallest v with v × 100 div 1024 + 1 = p, up to the pedal's next
+    // step; every percentage spans more than 10 values, so that step still
+    // gives p.
+    const std::uint32_t smallest = (static_cast<std::uint32_t>(p - 1) * kLimitSteps + 99) / 100;
+    const std::uint32_t limit =
+        (smallest + kPedalLimitStep - 1) / kPedalLimitStep * kPedalLimitStep;
+    return which == LimitKind::Maximum ? std::max(limit, kPedalLowestMaximum) : limit;
 }
 
 ConfigSections config_sections(int paramCount, int potCount) {
@@ -105,7 +116,8 @@ QByteArray config_file_text(const ConfigSettings& settings) {
     return text;
 }
 
-ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCount) {
+ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCount,
+                              std::span<const std::uint32_t> optionCounts) {
     const ConfigSections sections = config_sections(paramCount, potCount);
     const QStringList lines = split_lines(bytes);
     ConfigCheck check;
@@ -135,6 +147,15 @@ ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCo
         const auto value = whole_number(at(n));
         if (!value || *value < kValueLowest || *value > kValueHighest)
             return refuse(n, QStringLiteral("should be a parameter value, not ") + quoted(at(n)));
+        const std::uint32_t options =
+            i < static_cast<int>(optionCounts.size()) ? optionCounts[i] : 0;
+        // Below the first option's step no option is chosen, and the pedal
+        // would get a negative value.
+        if (options > 0 && multi_switch_index(static_cast<std::int32_t>(*value), options) < 0)
+            return refuse(n, QStringLiteral("should be a value of one of the multi-switch's %1 "
+                                            "options (0 or more), not ")
+                                     .arg(options) +
+                                 quoted(at(n)));
         settings.values.push_back(static_cast<std::int32_t>(*value));
     }
     for (int i = 0; i < paramCount; ++i) {
@@ -156,10 +177,10 @@ ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCo
         for (int j = 0; j < potCount; ++j) {
             const int n = start + j;
             const auto percent = whole_number(at(n));
-            if (!percent || *percent < kPercentMin || *percent > kPercentMax)
+            if (!percent || *percent < kPercentMin)
                 return refuse(n, QStringLiteral("should be a limit from 1 to 100, not ") +
                                      quoted(at(n)));
-            percents.push_back(static_cast<int>(*percent));
+            percents.push_back(static_cast<int>(std::min<std::int64_t>(*percent, kPercentMax)));
         }
     }
     for (int j = 0; j < potCount; ++j)

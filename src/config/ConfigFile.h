@@ -1,10 +1,13 @@
 #pragma once
 
+#include "params/ParamMessages.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace brivo {
@@ -42,10 +45,13 @@ int limit_percent(std::uint32_t limit);
 // the one of the limit. What the player saw is what the file keeps.
 int shown_limit_percent(const QString& buttonText, std::uint32_t limit);
 
-// The limit a saved percentage stands for: the smallest limit that gives the
-// percentage back (so a save after a load writes the same line), and 1023 for
-// 100. Never above 1023; 1 gives 0.
-std::uint32_t limit_of_percent(int percent);
+// The limit a saved percentage stands for. The pedal keeps a limit in steps of
+// 8 and drops anything between them, so the limit is the first multiple of 8
+// that gives the percentage back: what the pedal then reports is the same
+// limit, and a save after a load writes the same line. 1 gives 0; a maximum of
+// 100 is the full range, 1023. The pedal's lowest maximum is 16 (its limit
+// byte 0 means the full range), so a maximum of 1% becomes 16, 2%.
+std::uint32_t limit_of_percent(int percent, LimitKind which);
 
 // The file's bytes: one item per line, every line ended by CR LF.
 QByteArray config_file_text(const ConfigSettings& settings);
@@ -60,10 +66,14 @@ struct ConfigCheck {
 };
 
 // Reads and checks the whole file: CR LF, LF and CR each end a line; exactly
-// 3T + 2P lines; whole numbers a status can carry in the values; controller
-// names or "NA" in the assignments; "T" or "F" in the reverse flags;
-// percentages from 1 to 100 in the limits, no minimum above its maximum.
-ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCount);
+// 3T + 2P lines; whole numbers a status can carry in the values, and for a
+// multi-switch none below its first option; controller names or "NA" in the
+// assignments; "T" or "F" in the reverse flags; percentages of 1 or more in
+// the limits, those above 100 read as 100 (the older program wrote 101 for a
+// limit of 1024), no minimum above its maximum. `optionCounts` holds the
+// option count of each multi-switch by parameter index, 0 for the others.
+ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCount,
+                              std::span<const std::uint32_t> optionCounts = {});
 
 // The section starts, counted from line 1: values at 1, assignments at T + 1,
 // reverse flags at 2T + 1, minimum limits at 3T + 1, maximum limits at

@@ -50,6 +50,16 @@ ConfigSettings gather_config(const TformFXParameters& form, const ParamState& pa
     return settings;
 }
 
+std::vector<std::uint32_t> multi_switch_options(const ParamState& params) {
+    const int T = std::min(static_cast<int>(params.paramCount), kParamSlots);
+    const int firstMulti = static_cast<int>(params.potCount + params.switchCount);
+    std::vector<std::uint32_t> options(static_cast<std::size_t>(std::max(T, 0)), 0);
+    // The slots of pots and switches may still hold counts of an earlier effect.
+    for (int i = firstMulti; i < T; ++i)
+        options[static_cast<std::size_t>(i)] = params.optionCounts[static_cast<std::size_t>(i)];
+    return options;
+}
+
 std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
                               const ConfigSettings& settings) {
     const int T = static_cast<int>(settings.values.size());
@@ -88,13 +98,15 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
     for (int j = 0; j < P; ++j) {
         const bool assigned = params.assignedFlags[j] == 1;
         if (assigned) {
-            params.minLimits[j] = limit_of_percent(settings.minPercents[j]);
-            params.maxLimits[j] = limit_of_percent(settings.maxPercents[j]);
+            params.minLimits[j] = limit_of_percent(settings.minPercents[j], LimitKind::Minimum);
+            params.maxLimits[j] = limit_of_percent(settings.maxPercents[j], LimitKind::Maximum);
             limited.push_back(j);
         }
+        // What the pedal will hold: the file's percentage, but for a maximum
+        // of 1%, which it cannot hold.
         const std::array<std::pair<QPushButton*, int>, 2> buttons = {
-            std::pair{form.btnMin(j), settings.minPercents[j]},
-            std::pair{form.btnMax(j), settings.maxPercents[j]}};
+            std::pair{form.btnMin(j), limit_percent(params.minLimits[j])},
+            std::pair{form.btnMax(j), limit_percent(params.maxLimits[j])}};
         for (const auto& [button, percent] : buttons) {
             if (button == nullptr)
                 continue;
@@ -105,6 +117,7 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
         if (QPushButton* clear = form.btnClearMinMax(j))
             clear->setEnabled(assigned);
     }
+    form.refreshAccessibleNames();
     return limited;
 }
 

@@ -106,6 +106,7 @@ void apply_status_limits(TformFXParameters& form, ParamState& params,
                              ? limit_button_text(static_cast<std::int32_t>(params.maxLimits[j]))
                              : QStringLiteral("-"));
     }
+    form.refreshAccessibleNames();
 }
 
 } // namespace brivo

@@ -285,7 +285,7 @@ void TformFXParameters::createControls(bool editable) {
         reverse->setGeometry(kReverseX, rowY(i), kReverseWidth, kControlHeight);
         const bool reversible = i < kReverseFlagSlots;
         reverse->setToolTip(reversible ? kReverseHint : kNoReverseHint);
-        reverse->setAccessibleName(reversible ? kReverseHint : kNoReverseHint);
+        reverse->setAccessibleDescription(reversible ? kReverseHint : kNoReverseHint);
         reverse->setEnabled(editable && reversible);
         reverse->show();
         chkReverse_[i] = reverse;
@@ -297,7 +297,7 @@ void TformFXParameters::createControls(bool editable) {
         button->setObjectName(named(prefix, i));
         button->setGeometry(x, rowY(i), width, kControlHeight);
         button->setToolTip(hint);
-        button->setAccessibleName(hint);
+        button->setAccessibleDescription(hint);
         button->setEnabled(false);
         button->show();
         return button;
@@ -314,6 +314,7 @@ void TformFXParameters::createControls(bool editable) {
         btnMax_[i] = max;
         btnClearMinMax_[i] = clear;
     }
+    refreshAccessibleNames();
 }
 
 void TformFXParameters::destroyControls() {
@@ -400,6 +401,35 @@ void TformFXParameters::showSwitchState(int i) {
     state->setText(params_.switchTexts[toggle->isChecked() ? 1 : 0][i]);
 }
 
+void TformFXParameters::refreshAccessibleNames() {
+    const auto shown = [](const QPushButton* limit) {
+        return limit->text() == kNoLimitText ? QStringLiteral("not set") : limit->text();
+    };
+    for (int i = 0; i < std::min(static_cast<int>(params_.paramCount), kParamSlots); ++i) {
+        const QString name = lblName_[i] != nullptr ? lblName_[i]->text() : params_.paramNames[i];
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{trkPot_[i], swtSwitch_[i], cmbMultiSwitch_[i]})
+            if (control != nullptr)
+                control->setAccessibleName(name);
+        if (QComboBox* box = boxAssign_[i]) {
+            box->setAccessibleName(
+                name + QStringLiteral(" controller ") +
+                (box->currentIndex() < 0 ? QStringLiteral("none") : box->currentText()));
+            // Qt on Linux names a combo box by its current text: the
+            // description says whose it is there.
+            box->setAccessibleDescription(QStringLiteral("the controller that drives ") + name);
+        }
+        if (chkReverse_[i] != nullptr)
+            chkReverse_[i]->setAccessibleName(name + QStringLiteral(" reverse"));
+        if (btnMin_[i] != nullptr)
+            btnMin_[i]->setAccessibleName(name + QStringLiteral(" minimum ") + shown(btnMin_[i]));
+        if (btnMax_[i] != nullptr)
+            btnMax_[i]->setAccessibleName(name + QStringLiteral(" maximum ") + shown(btnMax_[i]));
+        if (btnClearMinMax_[i] != nullptr)
+            btnClearMinMax_[i]->setAccessibleName(name + QStringLiteral(" clear limits"));
+    }
+}
+
 std::array<bool, kParamSlots> TformFXParameters::reverseFlags() const {
     std::array<bool, kParamSlots> flags{};
     for (int i = 0; i < kParamSlots; ++i)
@@ -445,24 +475,28 @@ void TformFXParameters::boxAssignOnChange(QObject* sender) {
         }
     }
     emit assignChanged(c);
+    refreshAccessibleNames();
 }
 
 void TformFXParameters::btnMinClick(QObject* sender) {
     const int j = findParameter(sender, Kind::MinButton);
     if (j >= 0)
         emit limitClicked(j, 0);
+    refreshAccessibleNames();
 }
 
 void TformFXParameters::btnMaxClick(QObject* sender) {
     const int j = findParameter(sender, Kind::MaxButton);
     if (j >= 0)
         emit limitClicked(j, 1);
+    refreshAccessibleNames();
 }
 
 void TformFXParameters::ClearMinMaxClick(QObject* sender) {
     const int j = findParameter(sender, Kind::ClearButton);
     if (j >= 0)
         emit limitClicked(j, 2);
+    refreshAccessibleNames();
 }
 
 } // namespace brivo

@@ -78,6 +78,12 @@ class TformFXParameters : public QWidget {
     // Shows the on or off text of switch i according to its state.
     void showSwitchState(int i);
 
+    // Names every control for screen readers by its parameter and what it
+    // shows now ("Depth minimum 51%", "Depth reverse", "Depth controller
+    // EXP"); the hints are the descriptions. The window runs it after its own
+    // changes; whoever sets a limit button's text runs it after.
+    void refreshAccessibleNames();
+
     // The reverse boxes' states, parameter by parameter (false where none).
     std::array<bool, kParamSlots> reverseFlags() const;
 

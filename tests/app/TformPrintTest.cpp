@@ -103,6 +103,34 @@ TEST(Console, KeepsTheMostRecentLinesAndSaysWhenOlderOnesAreDropped) {
               "older lines dropped: the console keeps the most recent 200,000 lines");
 }
 
+TEST(Console, ManyLinesAtOnceAreLinesOfTheirOwnAndScrollLikeLogLine) {
+    test::ScriptedDialogs dialogs;
+    TformPrint console(dialogs, nullptr, 6);
+    console.show();
+    console.log_line("first");
+    console.log_lines({"FF800000", QStringLiteral("a\nb"), ""});
+    EXPECT_EQ(console.lines(), (QStringList{"first", "FF800000", QStringLiteral("a\u240ab"), ""}));
+    // Past the limit they go one by one, and the notice says so once.
+    console.log_lines({"5", "6", "7"});
+    const QString notice = console.droppedLinesNotice();
+    EXPECT_EQ(console.lines(),
+              (QStringList{QStringLiteral("a\u240ab"), "", "5", "6", "7", notice}));
+    console.log_lines({"8"});
+    EXPECT_EQ(console.lines(), (QStringList{"", "5", "6", "7", notice, "8"}));
+
+    TformPrint follow(dialogs);
+    follow.show();
+    for (int i = 0; i < 200; ++i)
+        follow.log_line(QString::number(i));
+    QScrollBar* bar = follow.Memo1->verticalScrollBar();
+    bar->setValue(0);
+    follow.log_lines({"x", "y"});
+    EXPECT_EQ(bar->value(), 0);
+    follow.CheckBox1->setChecked(true);
+    follow.log_lines({"x", "y"});
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
 TEST(Console, ControlCharactersShowAsReadableSymbolsOnOneLine) {
     test::ScriptedDialogs dialogs;
     TformPrint console(dialogs);

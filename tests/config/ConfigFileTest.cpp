@@ -1,5 +1,7 @@
 // The configuration file's lines, sections and checks.
 #include "config/ConfigFile.h"
+#include "params/StatusRecord.h"
+#include "virtualpedal/StatusRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -70,14 +72,24 @@ TEST(ConfigFile, LimitsAndPercentagesRoundTripWithoutDrift) {
     };
     for (const Case c : {Case{0, 1}, Case{10, 1}, Case{512, 51}, Case{1013, 99}, Case{1023, 100}})
         EXPECT_EQ(limit_percent(c.limit), c.percent) << c.limit;
-    EXPECT_EQ(limit_of_percent(1), 0u);
-    EXPECT_EQ(limit_of_percent(100), 1023u);
+    EXPECT_EQ(limit_of_percent(1, LimitKind::Minimum), 0u);
+    EXPECT_EQ(limit_of_percent(100, LimitKind::Minimum), 1016u);
+    EXPECT_EQ(limit_of_percent(100, LimitKind::Maximum), 1023u);
+    EXPECT_EQ(limit_of_percent(1, LimitKind::Maximum), 16u);
+    EXPECT_EQ(limit_of_percent(79, LimitKind::Maximum), 800u); // 799 would drop to 792, 78%
+    // Every percentage through the pedal's steps of 8: loaded, stored as a
+    // limit byte, read back by a Request, shown and saved again.
     for (int p = 1; p <= 100; ++p) {
-        const std::uint32_t limit = limit_of_percent(p);
-        EXPECT_LE(limit, 1023u) << p;
-        EXPECT_EQ(limit_percent(limit), p) << p;
-        // Saved again after a load, a limit writes the same line.
-        EXPECT_EQ(limit_of_percent(limit_percent(limit)), limit) << p;
+        const std::uint32_t min = limit_of_percent(p, LimitKind::Minimum);
+        const std::uint32_t max = limit_of_percent(p, LimitKind::Maximum);
+        EXPECT_EQ(limit_percent(min), p) << p;
+        // The pedal's lowest maximum is 16: a maximum of 1% becomes 2%.
+        EXPECT_EQ(limit_percent(max), p == 1 ? 2 : p) << p;
+        EXPECT_LE(min, max) << p;
+        const std::uint32_t minBack = min_limit_of_byte(minimumLimitByte(static_cast<int>(min)));
+        const std::uint32_t maxBack = max_limit_of_byte(maximumLimitByte(static_cast<int>(max)));
+        EXPECT_EQ(minBack, min) << p;
+        EXPECT_EQ(maxBack, max) << p;
     }
 }
 
@@ -116,7 +128,7 @@ TEST(ConfigFile, AWrongFileNamesItsFirstBadLine) {
         {"controller unknown", with(9, "EXP2"), 9, "controller name"},
         {"reverse neither T nor F", with(16, "t"), 16, "T or F"},
         {"minimum 0", with(23, "0"), 23, "from 1 to 100"},
-        {"maximum above 100", with(27, "101"), 27, "from 1 to 100"},
+        {"maximum below 0", with(27, "-101"), 27, "from 1 to 100"},
         {"limit not a number", with(24, "5.5"), 24, "from 1 to 100"},
     };
     for (const Case& c : cases) {
@@ -135,6 +147,58 @@ TEST(ConfigFile, AWrongFileNamesItsFirstBadLine) {
     EXPECT_TRUE(check.reason.contains("line 22")) << check.reason.toStdString();
     // The same lines for a descriptor with other counts are refused too.
     EXPECT_FALSE(parse_config_file(kExampleFile, 8, 3).settings);
+}
+
+TEST(ConfigFile, LimitsAboveOneHundredFromTheOlderProgramReadAsOneHundred) {
+    // Its formula writes 101 for a limit of 1024 (limit byte 127).
+    struct Case {
+        int line;
+        const char* text;
+        int pot;
+        bool maximum;
+    };
+    for (const Case c : {Case{22, "101", 0, false}, Case{26, "101", 0, true},
+                         Case{29, "250", 3, true}, Case{25, "100000", 3, false}}) {
+        QList<QByteArray> lines = kExampleFile.split('\n');
+        lines[c.line - 1] = QByteArray(c.text) + "\r";
+        const ConfigCheck check = parse_config_file(lines.join('\n'), 7, 4);
+        ASSERT_TRUE(check.settings) << c.line << ": " << check.reason.toStdString();
+        const auto& percents =
+            c.maximum ? check.settings->maxPercents : check.settings->minPercents;
+        EXPECT_EQ(percents[c.pot], 100) << c.line;
+    }
+}
+
+TEST(ConfigFile, AMultiSwitchValueBelowItsFirstOptionIsRefusedNamingItsLine) {
+    // Parameter 6 is a multi-switch; 3 options step by 341, 16 by 64.
+    struct Case {
+        std::uint32_t options;
+        const char* value;
+        bool taken;
+    };
+    for (const Case c : {Case{3, "-341", false}, Case{3, "-100000", false}, Case{3, "-340", true},
+                         Case{3, "0", true}, Case{3, "1023", true}, Case{16, "-64", false},
+                         Case{16, "-63", true}}) {
+        QList<QByteArray> lines = kExampleFile.split('\n');
+        lines[6] = QByteArray(c.value) + "\r";
+        const std::vector<std::uint32_t> options = {0, 0, 0, 0, 0, 0, c.options};
+        const ConfigCheck check = parse_config_file(lines.join('\n'), 7, 4, options);
+        EXPECT_EQ(check.settings.has_value(), c.taken) << c.options << " " << c.value;
+        if (!c.taken) {
+            EXPECT_EQ(check.badLine, 7) << c.value;
+            EXPECT_TRUE(check.reason.contains(QStringLiteral("%1 options").arg(c.options)))
+                << check.reason.toStdString();
+            EXPECT_TRUE(check.reason.contains(c.value)) << check.reason.toStdString();
+        }
+    }
+    // Pots and switches take any value: the pot holds it within its range,
+    // a switch reads 0 or below as off.
+    QList<QByteArray> lines = kExampleFile.split('\n');
+    lines[0] = "-5000\r";
+    lines[4] = "-5000\r";
+    EXPECT_TRUE(
+        parse_config_file(lines.join('\n'), 7, 4, std::vector<std::uint32_t>{0, 0, 0, 0, 0, 0, 3})
+            .settings);
 }
 
 TEST(ConfigFile, EveryDisplayNameGivesAValidFileName) {

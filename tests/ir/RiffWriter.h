@@ -45,4 +45,27 @@ inline QByteArray floatBytes(float f) {
     return le(bits, 4);
 }
 
+inline QByteArray doubleBytes(double d) {
+    std::uint64_t bits = 0;
+    static_assert(sizeof bits == sizeof d);
+    std::memcpy(&bits, &d, sizeof d);
+    return le(static_cast<std::uint32_t>(bits), 4) + le(static_cast<std::uint32_t>(bits >> 32), 4);
+}
+
+// A chunk whose odd body is not followed by its pad byte, as some writers
+// leave it.
+inline QByteArray chunkWithoutPad(const QByteArray& tag, const QByteArray& body) {
+    return tag + le(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
+// An RF64 file: its sizes 0xFFFFFFFF, the real ones in the ds64 chunk.
+inline QByteArray rf64(const QByteArray& fmt, const QByteArray& samples) {
+    const auto riffSize = static_cast<std::uint32_t>(4 + 36 + fmt.size() + 8 + samples.size());
+    const QByteArray ds64 = le(riffSize, 4) + le(0, 4) +
+                            le(static_cast<std::uint32_t>(samples.size()), 4) + le(0, 4) +
+                            le(0, 4) + le(0, 4) + le(0, 4);
+    return "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + chunk("ds64", ds64) + fmt + "data" +
+           le(0xFFFFFFFF, 4) + samples;
+}
+
 } // namespace brivo::test

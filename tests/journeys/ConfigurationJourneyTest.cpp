@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSlider>
 #include <QTimer>
 
@@ -160,12 +162,11 @@ TEST_F(ConfigurationJourney, SaveWritesThePedalsSettingsAndLoadPutsThemBackWitho
     settle();
 
     EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
-    // The same percentages on the buttons; the limits are the smallest that
-    // show them.
+    // The same percentages on the buttons, on limits the pedal's steps keep.
     EXPECT_EQ(snapshot(false), seen);
     const ParamState& p = editor().session.params();
-    EXPECT_EQ(p.minLimits[0], limit_of_percent(lines[21].trimmed().toInt()));
-    EXPECT_EQ(p.maxLimits[0], limit_of_percent(lines[25].trimmed().toInt()));
+    EXPECT_EQ(p.minLimits[0], limit_of_percent(lines[21].trimmed().toInt(), LimitKind::Minimum));
+    EXPECT_EQ(p.maxLimits[0], limit_of_percent(lines[25].trimmed().toInt(), LimitKind::Maximum));
     // The pedal gets the moved pots, the switch, the multi-switch and pot 0's limits.
     const QStringList writes = writesSince(from);
     EXPECT_TRUE(writes.contains("060000" + value_word_hex(static_cast<int>(p.minLimits[0]))))
@@ -176,6 +177,82 @@ TEST_F(ConfigurationJourney, SaveWritesThePedalsSettingsAndLoadPutsThemBackWitho
     EXPECT_EQ(pedal->parameterValue(4), 1023);
     EXPECT_EQ(pedal->parameterValue(6), 512);
     EXPECT_EQ(pedal->minLimit(0), static_cast<int>(p.minLimits[0]));
+    EXPECT_EQ(pedal->maxLimit(0), static_cast<int>(p.maxLimits[0]));
+
+    // What the pedal now holds, read back and saved again, is the same file.
+    // The limits are those the load chose, not those set before the save
+    // (300 became 296 on the pedal; 29% loads as 288).
+    h.click(main().btnRequest);
+    EXPECT_EQ(snapshot(false), seen);
+    EXPECT_EQ(p.minLimits[0], limit_of_percent(lines[21].trimmed().toInt(), LimitKind::Minimum));
+    h.dialogs.messages.clear();
+    h.trigger(main().menuSaveConfiguration);
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Saved"});
+    EXPECT_EQ(read(fixedPath()), saved);
+}
+
+TEST_F(ConfigurationJourney, EveryLimitThePedalHoldsComesBackByteForByte) {
+    uploadOpenAndRequest("Gain", kEffect);
+    for (int j = 0; j < 3; ++j)
+        fx().boxAssign(j)->setCurrentIndex(j);
+    h.click(main().btnAssign);
+    h.click(main().btnRequest);
+    const auto setLimit = [this](int j, QPushButton* button, int position) {
+        fx().trkPot(j)->setValue(position);
+        h.click(button);
+    };
+    QSet<int> minSeen;
+    QSet<int> maxSeen;
+    // Every step of the pedal's limits, set with the pots: pot 0 its minimum,
+    // pot 1 its maximum, pot 2 both at once.
+    for (int step = 0; step <= 128; ++step) {
+        const int position = std::min(step * 8, 1023);
+        setLimit(2, fx().btnClearMinMax(2), 0);
+        setLimit(0, fx().btnMin(0), position);
+        setLimit(1, fx().btnMax(1), position);
+        setLimit(2, fx().btnMax(2), position);
+        setLimit(2, fx().btnMin(2), position);
+        settle();
+        h.dialogs.messages.clear();
+        h.trigger(main().menuSaveConfiguration);
+        const QByteArray first = read(fixedPath());
+        h.trigger(main().menuLoadConfiguration);
+        settle();
+        h.click(main().btnRequest);
+        h.trigger(main().menuSaveConfiguration);
+        ASSERT_EQ(h.dialogs.messages,
+                  (QStringList{"FX Configuration File Saved", "FX Configuration File Loaded",
+                               "FX Configuration File Saved"}))
+            << position;
+        ASSERT_EQ(read(fixedPath()), first) << "limits set at " << position;
+        const QList<QByteArray> lines = first.split('\n');
+        minSeen << lines[21].trimmed().toInt() << lines[23].trimmed().toInt();
+        maxSeen << lines[26].trimmed().toInt() << lines[27].trimmed().toInt();
+    }
+    // Every percentage a minimum can have, and every maximum but 1%: the
+    // pedal's lowest maximum is 16, 2%.
+    QSet<int> all;
+    for (int percent = 1; percent <= 100; ++percent)
+        all << percent;
+    EXPECT_EQ(minSeen, all);
+    all.remove(1);
+    EXPECT_EQ(maxSeen, all);
+
+    // A file's maximum of 1% (written by hand, or before a status was read)
+    // loads as the pedal's lowest maximum, shown as it holds it.
+    QList<QByteArray> lines = read(fixedPath()).split('\n');
+    lines[21] = "1\r";
+    lines[25] = "1\r";
+    write(fixedPath(), lines.join('\n'));
+    h.dialogs.messages.clear();
+    h.trigger(main().menuLoadConfiguration);
+    settle();
+    EXPECT_EQ(h.dialogs.messages, QStringList{"FX Configuration File Loaded"});
+    EXPECT_EQ(fx().btnMin(0)->text(), "1%");
+    EXPECT_EQ(fx().btnMax(0)->text(), "2%");
+    EXPECT_EQ(pedal->maxLimit(0), 16);
+    h.click(main().btnRequest);
+    EXPECT_EQ(fx().btnMax(0)->text(), "2%");
 }
 
 TEST_F(ConfigurationJourney, AWrongFileIsRefusedWholeAndChangesNothing) {
@@ -190,9 +267,13 @@ TEST_F(ConfigurationJourney, AWrongFileIsRefusedWholeAndChangesNothing) {
         int badLine;
     };
     const Case cases[] = {
-        {"a value that is no number", 2, "abc", 2}, {"a late value that is no number", 7, "", 7},
-        {"an unknown controller", 8, "PEDAL", 8},   {"a limit of 0", 26, "0", 26},
-        {"a limit above 100", 29, "1000", 29},      {"a file cut short", 0, "20", 21},
+        {"a value that is no number", 2, "abc", 2},
+        {"a late value that is no number", 7, "", 7},
+        {"an unknown controller", 8, "PEDAL", 8},
+        {"a limit of 0", 26, "0", 26},
+        {"a limit below 1", 29, "-3", 29},
+        {"a file cut short", 0, "20", 21},
+        {"a multi-switch below its first option", 7, "-342", 7},
     };
     for (const Case& c : cases) {
         QList<QByteArray> lines = good;

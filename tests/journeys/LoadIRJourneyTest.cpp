@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <limits>
+#include <vector>
 
 namespace brivo::test {
 namespace {
@@ -95,6 +97,65 @@ TEST_F(LoadIRJourney, ABrokenFileIsRefusedAndTheResponseStaysAsItWas) {
             << h.dialogs.messages.first().toStdString();
         EXPECT_EQ(editor().session.irProgram(), prepared);
     }
+}
+
+TEST_F(LoadIRJourney, TheBoxSaysWhatWasClippedOrWhichSampleIsBroken) {
+    h.clickCategory("Impulse Response");
+    h.clickEffect("Cabinet IR Basic");
+    load(rampFile("good.wav", 0x300, 912));
+    const QString prepared = editor().session.irProgram();
+    const auto floatFile = [](int rate, const std::vector<float>& values) {
+        QByteArray data;
+        for (const float f : values)
+            data += floatBytes(f);
+        return wav(fmtChunk(3, 1, rate, 32) + chunk("data", data));
+    };
+    std::vector<float> loud(3000, 0.0f);
+    loud[10] = loud[11] = 0.9f; // 1.8 at 48 kHz
+    std::vector<float> broken(3000, 0.1f);
+    broken[57] = std::numeric_limits<float>::quiet_NaN();
+
+    h.dialogs.messages.clear();
+    load(writeFile("loud96k.wav", floatFile(96000, loud)));
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    const QStringList box = h.dialogs.messages.first().split("\r\n");
+    EXPECT_TRUE(box.contains("Resampled from 96000 Hz to 48000 Hz."))
+        << box.join('|').toStdString();
+    const QStringList clipped = box.filter("beyond full scale");
+    ASSERT_EQ(clipped.size(), 1) << box.join('|').toStdString();
+    EXPECT_TRUE(clipped.first().endsWith(" of the 912 samples were beyond full scale and are "
+                                         "clipped."));
+    EXPECT_NE(editor().session.irProgram(), prepared);
+
+    const QString loaded = editor().session.irProgram();
+    h.dialogs.messages.clear();
+    load(writeFile("broken.wav", floatFile(48000, broken)));
+    EXPECT_EQ(h.dialogs.messages,
+              QStringList{"broken.wav was not loaded: its sample 58 is not a number (NaN). The "
+                          "impulse response stays as it was."});
+    EXPECT_EQ(editor().session.irProgram(), loaded);
+}
+
+TEST_F(LoadIRJourney, ALargeFileIsLoggedOnceAsASummary) {
+    h.clickCategory("Impulse Response");
+    h.clickEffect("Cabinet IR Basic");
+    clearConsole();
+    h.dialogs.messages.clear();
+    const int frames = 40000; // 120 kB of samples
+    const QString path = rampFile("long.wav", 0x100, frames);
+    load(path);
+    ASSERT_EQ(h.dialogs.messages.size(), 1) << h.dialogs.messages.join('|').toStdString();
+    EXPECT_TRUE(h.dialogs.messages.first().startsWith("Selected file data:"));
+    const QStringList lines = h.consoleLines();
+    const int size = 44 + 3 * frames;
+    const QStringList summaries = lines.filter(QStringLiteral("%1 bytes, too many").arg(size));
+    EXPECT_EQ(summaries.size(), 1) << lines.join('\n').left(2000).toStdString();
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("Audio data: %1 bytes from byte 44").arg(3 * frames)));
+    // No line holds the file, nor its samples, as hex text.
+    for (const QString& line : lines)
+        EXPECT_LT(line.size(), 2 * 3 * frames) << line.left(60).toStdString();
+    EXPECT_EQ(editor().session.irProgram().mid(460, 16), "0000010000000101");
 }
 
 TEST_F(LoadIRJourney, CabinetIRPlusEQTakesNoResponse) {

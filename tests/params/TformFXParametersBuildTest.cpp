@@ -122,15 +122,18 @@ TEST_F(Build, ControlsSitAtTheirPlacesWithTheirTexts) {
         EXPECT_FALSE(reverse->isChecked());
         EXPECT_EQ(reverse->toolTip(), "toggle the Reverse function for the current parameter");
     }
-    const std::tuple<QPushButton*, const char*, const char*> buttons[] = {
-        {form->btnMin(1), "-", "set min value for this parameter"},
-        {form->btnMax(1), "-", "set max value for this parameter"},
-        {form->btnClearMinMax(1), "C", "clear min and max"},
+    // A screen reader hears the parameter and the limit; the hint describes.
+    const QString name = form->lblName(1)->text();
+    const std::tuple<QPushButton*, const char*, const char*, QString> buttons[] = {
+        {form->btnMin(1), "-", "set min value for this parameter", name + " minimum not set"},
+        {form->btnMax(1), "-", "set max value for this parameter", name + " maximum not set"},
+        {form->btnClearMinMax(1), "C", "clear min and max", name + " clear limits"},
     };
-    for (const auto& [button, text, hint] : buttons) {
+    for (const auto& [button, text, hint, accessible] : buttons) {
         EXPECT_EQ(button->text(), text);
         EXPECT_EQ(button->toolTip(), hint);
-        EXPECT_EQ(button->accessibleName(), hint);
+        EXPECT_EQ(button->accessibleDescription(), hint);
+        EXPECT_EQ(button->accessibleName(), accessible);
     }
 
     // Slots of other kinds hold nothing.
