@@ -1,11 +1,11 @@
 // brivo-editor: the desktop editor for the Tandrel Brivo pedal.
 #include "app/AppIcon.h"
 #include "app/AppIdentity.h"
-#include "app/DriverOptions.h"
 #include "app/Looks.h"
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
+#include "session/DriverOptions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
