@@ -255,9 +255,11 @@ void Cli::registerDrivers() {
         throw Failure{kExitUsage, fault};
 }
 
-Task<> Cli::perform(std::function<void()> start) {
+void Cli::beginStep() {
     failures_.clear();
-    start();
+}
+
+Task<> Cli::settled() {
     co_await idle();
     if (!failures_.isEmpty())
         throw Failure{kExitFailed, failures_.first()};
@@ -286,7 +288,9 @@ Task<> Cli::connect(bool upgradeMode) {
     const FoundDevice& device = chosen != found.devices.end() ? *chosen : found.devices.front();
     session_.selectDevice(device.serial);
     session_.setUpgradeMode(upgradeMode);
-    co_await perform([this] { session_.connectPedal(); });
+    beginStep();
+    session_.connectPedal();
+    co_await settled();
     if (!session_.isConnected())
         throw Failure{kExitFailed,
                       QStringLiteral("The pedal %1 could not be opened.").arg(device.serial)};
@@ -314,37 +318,39 @@ Task<> Cli::openEffect(bool allowEmpty) {
 }
 
 Task<StatusRecord> Cli::readStatus() {
-    co_await perform([this] { session_.requestStatus(); });
+    beginStep();
+    session_.requestStatus();
+    co_await settled();
     if (session_.running().statusEffectName != session_.shownEffect())
         throw Failure{kExitFailed, QStringLiteral("The pedal's status could not be read.")};
     co_return decode_status_record(std::span<const std::uint8_t>(session_.statusBytes()),
                                    session_.params().paramCount);
 }
 
-Task<> Cli::upload(std::function<void()> start, bool raw) {
-    static const QString kCompleted = QStringLiteral("Upload Completed");
+void Cli::beginUpload(bool raw) {
+    beginStep();
     uploadAnswer_.clear();
-    QString rawAnswer;
-    log_->received = raw ? &rawAnswer : nullptr;
+    rawAnswer_.clear();
+    log_->received = raw ? &rawAnswer_ : nullptr;
     shownProgress_ = -1;
-    try {
-        co_await perform(std::move(start));
-    } catch (...) {
-        log_->received = nullptr;
-        throw;
-    }
+}
+
+Task<> Cli::uploadSettled(bool raw) {
+    static const QString kCompleted = QStringLiteral("Upload Completed");
+    co_await idle();
     log_->received = nullptr;
-    const QString answer = raw ? rawAnswer : uploadAnswer_;
+    if (!failures_.isEmpty())
+        throw Failure{kExitFailed, failures_.first()};
+    QString answer = raw ? rawAnswer_ : uploadAnswer_;
     // The answer is "Upload Completed" and a zero byte; anything else is
     // the pedal refusing the program, or no answer at all.
     if (!answer.startsWith(kCompleted)) {
-        QString shown = answer;
-        shown.remove(QChar(0));
+        answer.remove(QChar(0));
         throw Failure{kExitFailed,
-                      shown.isEmpty() || shown == QStringLiteral("Uploading...")
+                      answer.isEmpty() || answer == QStringLiteral("Uploading...")
                           ? QStringLiteral("The pedal did not confirm the upload.")
                           : QStringLiteral("The pedal answered \"%1\" instead of \"%2\".")
-                                .arg(shown.trimmed(), kCompleted)};
+                                .arg(answer.trimmed(), kCompleted)};
     }
     out_ << kCompleted << "\n";
 }

@@ -72,10 +72,15 @@ class Cli {
     // Steps.
     void registerDrivers();
     Task<> connect(bool upgradeMode);
-    Task<> perform(std::function<void()> start);
+    // A step: begin it, start the session's command, then await settled(),
+    // which throws the command's failure. (No callable travels into a
+    // coroutine: GCC 12 destroys such temporaries twice.)
+    void beginStep();
+    Task<> settled();
     Task<> openEffect(bool allowEmpty);
     Task<StatusRecord> readStatus();
-    Task<> upload(std::function<void()> start, bool raw);
+    void beginUpload(bool raw);
+    Task<> uploadSettled(bool raw);
     Task<> closeLink();
     void sendParameter(int slot, std::int32_t value);
 
@@ -129,6 +134,7 @@ class Cli {
     QStringList failures_;
     bool firmwareRead_ = false;
     QString uploadAnswer_;
+    QString rawAnswer_;
     int shownProgress_ = -1;
 
     std::coroutine_handle<> waiting_;

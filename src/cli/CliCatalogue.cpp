@@ -137,8 +137,15 @@ ParamInfo param_info(const ParamState& params, int slot) {
 
 QString params_text(const QString& effectName, const ParamState& params) {
     QString text = QStringLiteral("%1: %2 parameters\n").arg(effectName).arg(params.paramCount);
+    std::vector<ParamInfo> infos;
+    qsizetype nameWidth = 0;
+    qsizetype kindWidth = 0;
     for (int i = 0; i < static_cast<int>(params.paramCount); ++i) {
-        const ParamInfo info = param_info(params, i);
+        infos.push_back(param_info(params, i));
+        nameWidth = std::max(nameWidth, infos.back().name.size());
+        kindWidth = std::max(kindWidth, kindName(infos.back().kind).size());
+    }
+    for (const ParamInfo& info : infos) {
         QString takes;
         switch (info.kind) {
         case ParamKind::Pot:
@@ -151,9 +158,10 @@ QString params_text(const QString& effectName, const ParamState& params) {
             takes = info.options.join(QStringLiteral(" | "));
             break;
         }
-        text += QStringLiteral("%1  %2  %3: %4\n")
+        text += QStringLiteral("%1  %2  %3  %4\n")
                     .arg(info.number, 2)
-                    .arg(info.name, kindName(info.kind), takes);
+                    .arg(info.name.leftJustified(nameWidth),
+                         kindName(info.kind).leftJustified(kindWidth), takes);
     }
     return text;
 }

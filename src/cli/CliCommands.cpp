@@ -94,8 +94,9 @@ Task<int> Cli::uploadCommand(QString name) {
                                            "category uploads only spliced responses.")
                                 .arg(effect->name)};
     co_await connect(false);
-    co_await upload([this, effect] { session_.uploadEffect(effect->category, effect->name); },
-                    false);
+    beginUpload(false);
+    session_.uploadEffect(effect->category, effect->name);
+    co_await uploadSettled(false);
     co_return kExitOk;
 }
 
@@ -103,7 +104,9 @@ Task<int> Cli::uploadRawCommand(QString path) {
     if (!QFileInfo(path).isFile())
         throw Failure{kExitFailed, QStringLiteral("Cannot open %1: no such file.").arg(path)};
     co_await connect(false);
-    co_await upload([this, path] { session_.uploadRawFile(path); }, true);
+    beginUpload(true);
+    session_.uploadRawFile(path);
+    co_await uploadSettled(true);
     co_return kExitOk;
 }
 
@@ -133,7 +136,9 @@ Task<int> Cli::setCommand(QString param, QString valueText) {
     const ValueParse value = parse_param_value(params, slot.slot, valueText);
     if (!value.error.isEmpty())
         throw Failure{kExitUsage, value.error};
-    co_await perform([this, &slot, &value] { sendParameter(slot.slot, value.value); });
+    beginStep();
+    sendParameter(slot.slot, value.value);
+    co_await settled();
     out_ << param_info(params, slot.slot).name << ": "
          << shown_value(params, slot.slot, value.value) << '\n';
     co_return kExitOk;
@@ -142,7 +147,9 @@ Task<int> Cli::setCommand(QString param, QString valueText) {
 Task<int> Cli::storeCommand() {
     co_await connect(false);
     co_await openEffect(false);
-    co_await perform([this] { session_.store(); });
+    beginStep();
+    session_.store();
+    co_await settled();
     out_ << "Stored the settings of " << session_.running().runningEffectName << " on the pedal.\n";
     co_return kExitOk;
 }
@@ -181,22 +188,25 @@ Task<int> Cli::configLoadCommand(QString path) {
                                        .arg(check.badLine)
                                        .arg(check.reason)};
     const ConfigSettings& settings = *check.settings;
-    for (const ConfigSend& send : config_values_to_send(params, settings))
-        co_await perform([this, send] { sendParameter(send.slot, send.value); });
+    for (const ConfigSend& send : config_values_to_send(params, settings)) {
+        beginStep();
+        sendParameter(send.slot, send.value);
+        co_await settled();
+    }
     // No window keeps the assignments for a later Assign: they go now, with
     // the reverse flags, and the limits of the assigned pots after them.
     const ConfigAssignment assignment = apply_config_assignments(params, settings);
-    co_await perform([this, &assignment] { session_.assign(assignment.reversed); });
+    beginStep();
+    session_.assign(assignment.reversed);
+    co_await settled();
     for (const int j : assignment.limitedPots) {
         const auto slot = static_cast<std::size_t>(j);
-        co_await perform([this, j, slot] {
-            session_.setLimit(j, false,
-                              static_cast<std::int32_t>(session_.params().minLimits[slot]));
-        });
-        co_await perform([this, j, slot] {
-            session_.setLimit(j, true,
-                              static_cast<std::int32_t>(session_.params().maxLimits[slot]));
-        });
+        beginStep();
+        session_.setLimit(j, false, static_cast<std::int32_t>(session_.params().minLimits[slot]));
+        co_await settled();
+        beginStep();
+        session_.setLimit(j, true, static_cast<std::int32_t>(session_.params().maxLimits[slot]));
+        co_await settled();
     }
     out_ << "Loaded " << path << " into " << session_.running().runningEffectName
          << " (not stored: use brivo-cli store to keep it).\n";
@@ -237,8 +247,9 @@ Task<int> Cli::irCommand(QString wavPath, QString effectName) {
     err_.flush();
     co_await connect(false);
     session_.setIrProgram(spliced, effect->name);
-    co_await upload(
-        [this, effect] { session_.uploadEffect(kImpulseResponseCategory, effect->name); }, false);
+    beginUpload(false);
+    session_.uploadEffect(kImpulseResponseCategory, effect->name);
+    co_await uploadSettled(false);
     co_return kExitOk;
 }
 
@@ -278,11 +289,11 @@ Task<int> Cli::firmwareCommand(QString imageName) {
     dialogs_->messages.clear();
     auto outcome = std::make_shared<UpgradeOutcome>(UpgradeOutcome::Refused);
     const UpgradeLink link{session_.device(), firmwareExchange_, *log_, clock_, *dialogs_};
-    co_await perform([this, link, image, view, outcome] {
-        session_.runConversation(Conversation::Firmware, [link, image, view, outcome] {
-            return upgradeTask(link, image, view, outcome);
-        });
+    beginStep();
+    session_.runConversation(Conversation::Firmware, [link, image, view, outcome] {
+        return upgradeTask(link, image, view, outcome);
     });
+    co_await settled();
     const QString messages = dialogs_->messages.join(QLatin1Char('\n'));
     if (*outcome != UpgradeOutcome::Started)
         throw Failure{kExitFailed, messages.isEmpty()

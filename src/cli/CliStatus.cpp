@@ -71,11 +71,11 @@ QString status_text(const RunningReport& running, const std::vector<ParamStatus>
     QStringList limits;
     for (const ParamStatus& row : rows) {
         const bool sameAsValue = row.shown == QString::number(row.value);
+        const QString shown = row.shown.isEmpty() ? QStringLiteral("none") : row.shown;
         text += QStringLiteral("%1  %2: %3\n")
                     .arg(row.number, 2)
-                    .arg(row.name, sameAsValue
-                                       ? row.shown
-                                       : QStringLiteral("%1 (%2)").arg(row.shown).arg(row.value));
+                    .arg(row.name,
+                         sameAsValue ? shown : QStringLiteral("%1 (%2)").arg(shown).arg(row.value));
         if (!row.controller.isEmpty())
             assignments.append(row.name + QStringLiteral(" = ") + row.controller);
         if (row.reversed)
