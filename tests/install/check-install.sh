@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder and checks what a desktop needs:
-# program, desktop entry, icons, metainfo, man page and udev rule.
+# programs, desktop entry, icons, metainfo, man pages and udev rule.
 # Usage: check-install.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -12,8 +12,9 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 fail() { echo "check-install: $*" >&2; exit 1; }
 root="$stage/usr"
 id=com.tandrel.BrivoEditor
-for f in bin/brivo-editor share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/brivo-editor.1; do
+for f in bin/brivo-editor bin/brivo-cli share/applications/$id.desktop \
+         share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
+         share/man/man1/brivo-editor.1 share/man/man1/brivo-cli.1; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -56,5 +57,18 @@ for option in --help --version --virtual-pedal --virtual-pedal-bootloader --driv
   --version-check-site; do
   grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
   grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-editor.1" || fail "man page lacks $option"
+done
+# The command-line tool: no display needed, every option in its man page.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/brivo-cli" --version)
+[ "$out" = "brivo-cli $version" ] || fail "brivo-cli --version printed '$out'"
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/brivo-cli" --help)
+for option in --help --version --verbose --json --raw --effect --virtual-pedal \
+  --virtual-pedal-bootloader --driver --port; do
+  grep -q -- "$option" <<<"$help" || fail "brivo-cli --help does not list $option"
+  grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-cli.1" || fail "brivo-cli man page lacks $option"
+done
+for command in list effects params identify upload status set store config ir firmware; do
+  grep -q "^  $command" <<<"$help" || fail "brivo-cli --help does not list $command"
+  grep -q "$command" "$root/share/man/man1/brivo-cli.1" || fail "brivo-cli man page lacks $command"
 done
 echo "check-install: all in place"
