@@ -47,12 +47,17 @@ Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view,
 int Cli::listCommand() {
     registerDrivers();
     const ScanResult found = session_.scan(false);
+    QStringList unreadable;
     for (const QString& reason : found.inaccessible)
-        err_ << "brivo-cli: " << inaccessibleDeviceMessage(reason) << "\n";
+        unreadable.append(inaccessibleDeviceMessage(reason));
+    // Bridges seen but not readable are the reason when nothing else is there.
     if (found.devices.empty())
-        throw Failure{kExitFailed, QStringLiteral("No device found")};
+        throw Failure{kExitFailed, unreadable.isEmpty() ? QStringLiteral("No device found")
+                                                        : unreadable.join(QLatin1Char('\n'))};
     for (const FoundDevice& device : found.devices)
         out_ << device.serial << '\t' << QString::fromLocal8Bit(device.description) << '\n';
+    for (const QString& line : unreadable)
+        err_ << line << '\n';
     return kExitOk;
 }
 

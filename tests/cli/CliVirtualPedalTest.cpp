@@ -32,6 +32,9 @@ class LentDriver final : public Driver {
     FT_STATUS listDevices(std::vector<ListedDevice>& devices) override {
         return inner_.listDevices(devices);
     }
+    std::vector<std::string> inaccessibleDevices() const override {
+        return inner_.inaccessibleDevices();
+    }
     FT_STATUS open(const std::string& serial, std::unique_ptr<Port>& port) override {
         return inner_.open(serial, port);
     }
@@ -311,6 +314,16 @@ TEST_F(CliCommand, FailuresGetOneMessageAndANonZeroStatus) {
          upload,
          2,
          "brivo-cli: Rate is a pot: give a value from 0 to 1023, not \"1024\".\n"},
+        {"no pedal to list",
+         {"list"},
+         [](CliCommand& t) { t.plugged = false; },
+         1,
+         "brivo-cli: No device found\n"},
+        {"a pedal without access",
+         {"list"},
+         [](CliCommand& t) { t.pedal->setAccessDenied(true); },
+         1,
+         "brivo-cli: A pedal was found but cannot be opened: "},
         {"no pedal",
          {"identify"},
          [](CliCommand& t) { t.plugged = false; },
