@@ -287,6 +287,47 @@ TEST_F(CliCommand, FirmwareIsWrittenToThePedalsBootloaderWithProgressOnStderr) {
     EXPECT_FALSE(pedal->inBootloader()) << "the new firmware started";
 }
 
+TEST_F(CliCommand, ARawProgramFileIsUploadedAsItStands) {
+    const QString path = folder.filePath("chorus.hex");
+    const QString program = resources::load_resource_lines(resource_name_of("Chorus")).value(0);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(program.toLatin1() + "\r\n");
+    }
+    const Outcome upload = run({"upload", "--raw", path});
+    EXPECT_EQ(upload.status, 0) << upload.err.toStdString();
+    EXPECT_EQ(upload.out, "Upload Completed\n");
+    EXPECT_EQ(bytesOf(pedal->lastUpload()), programBytes("Chorus"));
+
+    // A program cut short: its length field no longer matches, nothing is sent.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(program.left(program.size() - 2).toLatin1());
+    }
+    const std::size_t from = pedal->writesReceived().size();
+    const Outcome cut = run({"upload", "--raw", path});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_TRUE(cut.err.startsWith("brivo-cli: The program's length field says "))
+        << cut.err.toStdString();
+    EXPECT_EQ(pedal->writesReceived().size(), from);
+}
+
+TEST_F(CliCommand, AFailedFirmwareUpgradeSaysWhichStepAndWhatToDo) {
+    pedal->enterBootloader();
+    pedal->setBootloaderFault(
+        {BootloaderFault::Step::WriteData, BootloaderFault::Action::Nack, 0x08003000});
+    const Outcome firmware = run({"firmware", "Firmware_5"});
+    EXPECT_EQ(firmware.status, 1);
+    EXPECT_TRUE(firmware.err.contains("brivo-cli: Firmware upgrade failed: "))
+        << firmware.err.toStdString();
+    EXPECT_TRUE(firmware.err.contains("08003000")) << firmware.err.toStdString();
+    EXPECT_EQ(firmware.err.count("brivo-cli: "), 1);
+    EXPECT_FALSE(firmware.out.contains(QString::fromLatin1(kUpgradeCompleteText)));
+    EXPECT_TRUE(pedal->inBootloader());
+}
+
 // Each failure: one message on stderr, a non-zero status, nothing on stdout.
 TEST_F(CliCommand, FailuresGetOneMessageAndANonZeroStatus) {
     struct Case {
