@@ -136,6 +136,15 @@ TEST_F(CliCommand, UploadSendsTheProgramAndReportsThePedalsAnswerWithProgressOnS
     EXPECT_TRUE(identify.err.isEmpty()) << identify.err.toStdString();
 }
 
+TEST_F(CliCommand, IdentifyOfAnEmptyPedalSaysNoneAndSucceeds) {
+    const Outcome identify = run({"identify"});
+    EXPECT_EQ(identify.status, 0) << identify.err.toStdString();
+    EXPECT_TRUE(identify.out.startsWith("Effect: none\nEffect number: 0\n"))
+        << identify.out.toStdString();
+    EXPECT_TRUE(identify.err.isEmpty()) << identify.err.toStdString();
+    EXPECT_EQ(writes(), QStringList{"0500"});
+}
+
 TEST_F(CliCommand, StatusShowsTheRunningEffectsValuesAssignmentsReverseFlagsAndLimits) {
     uploadChorus();
     pedal->setParameterValue(0, 700);
