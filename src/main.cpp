@@ -6,6 +6,7 @@
 #include "app/Program.h"
 #include "app/QtDialogs.h"
 #include "app/TformMain.h"
+#include "session/DriverOptions.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DriverOptions.h"
+#include "session/DriverOptions.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

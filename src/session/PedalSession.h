@@ -102,6 +102,8 @@ class PedalSession final : public QObject {
 
     // Conversations.
     ScanResult scan(bool quiet);
+    // The bridge Connect opens; a scan leaves the last one it listed.
+    void selectDevice(const QString& serial) { link_.deviceSerialNumber = serial; }
     void connectPedal();
     void disconnectPedal();
     void setUpgradeMode(bool on);

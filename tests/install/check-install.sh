@@ -13,9 +13,10 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 fail() { echo "check-install: $*" >&2; exit 1; }
 root="$stage/usr"
 id=com.tandrel.BrivoEditor
-for f in bin/brivo-editor bin/brivo-virtual-pedal share/applications/$id.desktop \
+for f in bin/brivo-editor bin/brivo-virtual-pedal bin/brivo-cli share/applications/$id.desktop \
          share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
-         share/man/man1/brivo-editor.1 share/man/man1/brivo-virtual-pedal.1; do
+         share/man/man1/brivo-editor.1 share/man/man1/brivo-virtual-pedal.1 \
+         share/man/man1/brivo-cli.1; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -48,7 +49,7 @@ fi
 # The man pages carry the release's month and year.
 months=(January February March April May June July August September October November December)
 man_date="${months[$((10#${release_date:5:2} - 1))]} ${release_date:0:4}"
-for page in brivo-editor brivo-virtual-pedal; do
+for page in brivo-editor brivo-virtual-pedal brivo-cli; do
   head -1 "$root/share/man/man1/$page.1" | grep -q "\"$man_date\" \"Brivo Editor $version\"" \
     || fail "$page.1 is not dated $man_date for $version"
   if command -v groff >/dev/null; then
@@ -81,5 +82,18 @@ pedal_help=$("$root/bin/brivo-virtual-pedal" --help)
 for option in $(grep -o -- '--[a-z-]*' <<<"$pedal_help" | sort -u); do
   grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-virtual-pedal.1" \
     || fail "brivo-virtual-pedal.1 lacks $option"
+done
+# The command-line tool: no display needed, every option in its man page.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/brivo-cli" --version)
+[ "$out" = "brivo-cli $version" ] || fail "brivo-cli --version printed '$out'"
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/brivo-cli" --help)
+for option in --help --version --verbose --json --raw --effect --virtual-pedal \
+  --virtual-pedal-bootloader --driver --port; do
+  grep -q -- "$option" <<<"$help" || fail "brivo-cli --help does not list $option"
+  grep -q -- "${option//-/\\\\-}" "$root/share/man/man1/brivo-cli.1" || fail "brivo-cli man page lacks $option"
+done
+for command in list effects params identify upload status set store config ir firmware; do
+  grep -q "^  $command" <<<"$help" || fail "brivo-cli --help does not list $command"
+  grep -q "$command" "$root/share/man/man1/brivo-cli.1" || fail "brivo-cli man page lacks $command"
 done
 echo "check-install: all in place"

@@ -1,4 +1,4 @@
-#include "app/DriverOptions.h"
+#include "session/DriverOptions.h"
 
 #include "base/Clock.h"
 #include "link/d2xx/D2xx.h"

@@ -10,7 +10,8 @@ namespace brivo {
 class Clock;
 class D2xx;
 
-// The command-line options that choose how the editor reaches a pedal:
+// The command-line options that choose how a front end (the editor, brivo-cli)
+// reaches a pedal:
 // --virtual-pedal, --virtual-pedal-bootloader, --driver serial|usb|virtual|auto and --port PATH.
 struct DriverOptions {
     DriverOptions();

@@ -1,4 +1,4 @@
-#include "app/DriverOptions.h"
+#include "session/DriverOptions.h"
 
 #include "link/DriverChoice.h"
 #include "link/d2xx/D2xx.h"
