@@ -45,6 +45,10 @@ class D2XXUnit {
     FT_STATUS ReadFTEEPROMWord(DWORD address);
     // Silent: a bridge without the timer simply keeps its timing.
     FT_STATUS SetFTLatencyTimer(UCHAR ms);
+    FT_STATUS GetFTLatencyTimer(UCHAR* ms);
+    // Silent: the line's framing for a while (the bootloader's 8E1), leaving
+    // the settings applied at each connection as they are.
+    FT_STATUS SetFTLineFraming(UCHAR wordLength, UCHAR stopBits, UCHAR parity);
     // Sleeps until bytes arrive or `maxMs` passes, where the driver can wake
     // the editor; false where it cannot (the caller polls).
     bool WaitForFTReceive(int maxMs);

@@ -27,6 +27,7 @@ class D2xx {
     FT_STATUS FT_Write(FT_HANDLE handle, PVOID buffer, DWORD count, DWORD* written);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value);
     FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR ms);
+    FT_STATUS FT_GetLatencyTimer(FT_HANDLE handle, UCHAR* ms);
     // In place of D2XX's receive-character event: sleeps until bytes arrive
     // or `timeoutMs` passes. False when the handle's driver cannot (or the
     // handle is not open): the caller polls instead.

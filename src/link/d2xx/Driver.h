@@ -33,6 +33,10 @@ class Port {
         (void)ms;
         return FT_NOT_SUPPORTED;
     }
+    virtual FT_STATUS getLatencyTimer(UCHAR* ms) {
+        (void)ms;
+        return FT_NOT_SUPPORTED;
+    }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
     // Blocks until bytes are queued, the port fails or `timeoutMs` passes,
