@@ -14,6 +14,10 @@ struct PedalOptions {
     bool silent = false;
     // The processor waits in its bootloader, ready for a firmware upgrade.
     bool bootloader = false;
+    // A pty carries no parity, so the pedal cannot see its client's framing:
+    // it takes the client to speak the bootloader's 8E1 to the bootloader
+    // (as every bootloader client does), or 8N1 throughout.
+    bool clientSpeaks8E1 = true;
     int replyDelayMs = 0;
     int splitChunkBytes = 0;
     int splitGapMs = 0;

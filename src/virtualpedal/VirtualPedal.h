@@ -87,6 +87,15 @@ class VirtualPedal {
     }
     void setBootloaderListsReadMemory(bool lists) { bootloader_.setListsReadMemory(lists); }
     const std::vector<std::uint8_t>& bootloaderCommands();
+    // Erase 43 (the default) or Extended Erase 44: a part offers one of them.
+    void setBootloaderEraseCommand(std::uint8_t code) { bootloader_.setEraseCommand(code); }
+
+    // The framing of the host's bytes on the line. A host's bridge takes it
+    // from the line settings; a pseudo-terminal carries none, so the pty
+    // pedal assumes its client speaks what the processor speaks (8E1 to the
+    // bootloader, 8N1 to the firmware) unless told it stays at the line
+    // settings' framing.
+    void setClientFollowsProcessor(bool follows);
 
     // The physical controls.
     void moveController(int controller, int position);
@@ -146,6 +155,8 @@ class VirtualPedal {
     // byte ended with the cable pulled.
     bool deliver(std::uint8_t byte, std::int64_t atNs);
     void startFromFlash(std::uint32_t address);
+    // Each end of the line at its framing: the processor's by what runs on it.
+    void updateFraming();
     void pullCable();
     std::int64_t nowNs() const;
 
@@ -164,6 +175,7 @@ class VirtualPedal {
     Mode mode_ = Mode::Application;
     FaultInjection faults_;
     std::vector<WriteRecord> writes_;
+    bool clientFollowsProcessor_ = false;
 };
 
 } // namespace brivo

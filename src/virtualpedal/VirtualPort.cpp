@@ -74,6 +74,13 @@ FT_STATUS VirtualPort::setLatencyTimer(UCHAR ms) {
     return pedal_->setLatencyTimer(ms);
 }
 
+FT_STATUS VirtualPort::getLatencyTimer(UCHAR* ms) {
+    if (!alive())
+        return FT_IO_ERROR;
+    *ms = static_cast<UCHAR>(pedal_->latencyTimerNs() / 1'000'000);
+    return FT_OK;
+}
+
 FT_STATUS VirtualPort::close() {
     // Closing a handle whose bridge has gone succeeds, so the host can let go of it.
     if (!closed_)

@@ -23,6 +23,7 @@ class VirtualPort final : public Port {
     FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override;
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
     FT_STATUS setLatencyTimer(UCHAR ms) override;
+    FT_STATUS getLatencyTimer(UCHAR* ms) override;
     FT_STATUS close() override;
 
   private:
