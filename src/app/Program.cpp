@@ -21,6 +21,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
         main->upgradeRunningChanged(running);
     };
     formFirmwareUpgrade_->isConnected = [main = formMain_.get()] { return main->isConnected(); };
+    formFirmwareUpgrade_->onFirmwareStarted = [main = formMain_.get()] { main->firmwareStarted(); };
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());

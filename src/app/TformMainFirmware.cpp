@@ -3,6 +3,9 @@
 #include "app/Editor.h"
 #include "app/TformMain.h"
 #include "base/EditorError.h"
+#include "firmware/BootloaderClient.h"
+#include "firmware/D2xxBootloaderLink.h"
+#include "firmware/LinkFraming.h"
 #include "firmware/TformFirmwareUpgrade.h"
 #include "params/TformFXParameters.h"
 
@@ -12,17 +15,12 @@
 
 namespace brivo {
 
-namespace {
-constexpr std::uint8_t kBootloaderSyncByte = 0x7F;
-// The sync byte's answer is one byte from a part that is waiting for it.
-constexpr int kBootloaderSyncTimeoutMs = 1000;
-const QString kAckText = QStringLiteral("79");
-const QString kNackText = QStringLiteral("1F");
-} // namespace
-
 void TformMain::menuFirmwareUpgradeModeClick() {
     // The item toggles its check mark as it is triggered; the flag follows it.
     editor_.flags.upgradeMode = menuFirmwareUpgradeMode->isChecked();
+    // Upgrade Mode ends: the link speaks the firmware's 8N1 again.
+    if (!editor_.flags.upgradeMode && isConnected())
+        use_firmware_framing(editor_.device, editor_.log);
 }
 
 void TformMain::chkFirmwareUpgradeModeChange() {
@@ -38,36 +36,32 @@ void TformMain::menuStartFirmwareUpgradeClick() {
 }
 
 void TformMain::check_bootloader() {
-    D2XXUnit& device = editor_.device;
     const ExchangeGuard exchange = editor_.exchange.beginExchange();
-    const auto sync = [&]() -> QString {
-        device.txBuffer[0] = kBootloaderSyncByte;
-        device.WriteFTDevice(1);
-        try {
-            return QString::fromLatin1(
-                editor_.exchange.receive_reply(exchange, kBootloaderSyncTimeoutMs));
-        } catch (const EditorError&) {
-            return {};
-        }
-    };
-    QString reply = sync();
-    bool found = reply == kAckText;
-    if (reply.isEmpty() && device.GetFTQueueStatus() == FT_OK) {
-        // A bootloader synchronised by an earlier connection takes the byte
-        // as the start of a command; a second one makes a bad command, which
-        // it refuses. So a refusal now means it is there and listening.
-        reply = sync();
-        found = reply == kNackText;
-        if (found)
-            editor_.log.log_line(QStringLiteral("bootloader already synchronised"));
+    // From here to the Go the link speaks the bootloader's framing.
+    if (use_bootloader_framing(editor_.device, editor_.log) == FramingChange::Refused) {
+        editor_.dialogs.showMessage(QString::fromLatin1(kParityRefusedText));
+        return;
     }
-    editor_.log.log_line(QStringLiteral("received Byte: ") + reply);
+    D2xxBootloaderLink link(editor_.device, editor_.exchange, editor_.clock);
+    BootloaderClient client(link, editor_.log);
+    bool found = false;
+    try {
+        found = client.synchronise();
+    } catch (const BootloaderError& e) {
+        editor_.log.log_line(e.text());
+    }
     if (found) {
         editor_.dialogs.showMessage(QStringLiteral("Connection to bootloader succeeded"));
         menuStartFirmwareUpgrade->setEnabled(true);
     } else {
+        use_firmware_framing(editor_.device, editor_.log);
         editor_.dialogs.showMessage(QStringLiteral("Connection to bootloader failed"));
     }
+}
+
+void TformMain::firmwareStarted() {
+    menuFirmwareUpgradeMode->setChecked(false);
+    editor_.flags.upgradeMode = false;
 }
 
 void TformMain::upgradeRunningChanged(bool running) {

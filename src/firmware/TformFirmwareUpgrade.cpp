@@ -133,13 +133,20 @@ void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
         completed_ = true;
         btnUpgradeFirmware->setEnabled(false);
     };
+    view.firmwareStarted = [this] {
+        if (onFirmwareStarted)
+            onFirmwareStarted();
+    };
     setRunning(true);
+    UpgradeOutcome outcome = UpgradeOutcome::Failed;
     try {
-        run_firmware_upgrade(link_, image, view);
+        outcome = run_firmware_upgrade(link_, {image, resynchronise_}, view);
     } catch (...) {
+        resynchronise_ = true;
         setRunning(false);
         throw;
     }
+    resynchronise_ = outcome == UpgradeOutcome::Refused || outcome == UpgradeOutcome::Failed;
     setRunning(false);
 }
 

@@ -33,6 +33,8 @@ class TformFirmwareUpgrade final : public QWidget {
     std::function<void(bool running)> onRunningChanged;
     // Whether the pedal's bridge is open.
     std::function<bool()> isConnected;
+    // The pedal confirmed the start of its new firmware.
+    std::function<void()> onFirmwareStarted;
 
     QComboBox* cmbFirmwareChoose = nullptr;
     QPushButton* btnUpgradeFirmware = nullptr;
@@ -51,6 +53,8 @@ class TformFirmwareUpgrade final : public QWidget {
     bool running_ = false;
     bool stopRequested_ = false;
     bool completed_ = false;
+    // An attempt ended early: where the bootloader stands is not known.
+    bool resynchronise_ = false;
     int lastChoice_ = -1;
 };
 

@@ -286,6 +286,8 @@ FT_STATUS VirtualPedal::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits,
     const bool stopOk = stopBits == FT_STOP_BITS_1 || stopBits == FT_STOP_BITS_2;
     if (!wordOk || !stopOk || parity > kLastParity)
         return FT_INVALID_PARAMETER;
+    if (faults_.parityRefused && parity != FT_PARITY_NONE)
+        return FT_INVALID_PARAMETER;
     advance();
     line_ = {line_.baudRate, wordLength, stopBits, parity};
     updateFraming();

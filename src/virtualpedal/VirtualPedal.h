@@ -69,6 +69,7 @@ class VirtualPedal {
     void replug();
     void setSplitReplies(int chunkBytes, int gapMs);
     void setReplyDelayMs(int ms) { faults_.replyDelayMs = ms; }
+    void setParityRefused(bool refused) { faults_.parityRefused = refused; }
     void injectGarbage(const std::vector<std::uint8_t>& bytes);
     void setFirmwareVersion(int version) { processor_.setFirmwareVersion(version); }
     const FaultInjection& faults() const { return faults_; }
