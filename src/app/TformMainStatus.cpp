@@ -200,6 +200,9 @@ bool TformMain::receive_status(std::uint32_t paramCount) {
 }
 
 void TformMain::btnStoreSettingsOnPedalClick() {
+    // No answer is awaited, but the link must be free: the gate refuses a
+    // send inside another conversation (a firmware upgrade, say).
+    const ExchangeGuard gate = editor_.exchange.beginExchange();
     const QString message = store_request_hex(editor_.params.paramCount);
     editor_.log.log_line(QStringLiteral("Store settings message (HEX): ") + message);
     editor_.exchange.send(message, kStatusRequestBytes, true, kStorePauseMs);
@@ -231,6 +234,7 @@ void TformMain::btnTestClick() {
 }
 
 void TformMain::btnAssignClick() {
+    const ExchangeGuard gate = editor_.exchange.beginExchange();
     ParamState& params = editor_.params;
     std::array<bool, kParamSlots> reversed{};
     if (fxParameters_ != nullptr)

@@ -71,6 +71,7 @@ void Bootloader::reset() {
     state_ = State::AwaitSync;
     frame_.clear();
     silent_ = false;
+    strayBeforeNextAnswer_ = false;
     unplug_ = false;
     jump_.reset();
 }
@@ -99,6 +100,9 @@ std::optional<Bootloader::Answer> Bootloader::answer(std::vector<std::uint8_t> b
                                                      std::int64_t processingUs) {
     if (silent_)
         return std::nullopt;
+    if (strayBeforeNextAnswer_)
+        bytes.insert(bytes.begin(), 0x00);
+    strayBeforeNextAnswer_ = false;
     return Answer{std::move(bytes), processingUs};
 }
 
@@ -132,6 +136,9 @@ bool Bootloader::faultFires(BootloaderFault::Step step, std::optional<std::uint3
         unplug_ = true;
         faulted.reset();
         break;
+    case BootloaderFault::Action::StrayByte:
+        strayBeforeNextAnswer_ = true;
+        return false;
     }
     return true;
 }

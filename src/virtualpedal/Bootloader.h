@@ -32,7 +32,10 @@ struct BootloaderFault {
         // Stops answering from this step on, until the part is reset.
         Silence,
         // The cable comes out half-way through the step's frame.
-        Unplug
+        Unplug,
+        // A byte of noise (00) reaches the host before the step's answer;
+        // the step itself goes on as usual.
+        StrayByte
     };
     Step step = Step::None;
     Action action = Action::Nack;
@@ -130,6 +133,7 @@ class Bootloader {
     std::optional<std::uint32_t> jump_;
     bool unplug_ = false;
     bool silent_ = false;
+    bool strayBeforeNextAnswer_ = false;
     bool listsReadMemory_ = true;
     std::uint8_t eraseCommand_ = 0x43;
     BootloaderFault fault_;

@@ -356,6 +356,81 @@ TEST_F(FirmwareJourney, WhileAnUpgradeRunsNothingElseTalksToThePedal) {
     EXPECT_TRUE(editor.fxParameters().isEnabled());
 }
 
+// Assign and Store send without awaiting an answer; during an upgrade they
+// would put their bytes into the bootloader's frames. The gate refuses them.
+TEST_F(FirmwareJourney, AssignAndStoreCannotSendIntoAnUpgrade) {
+    connectInUpgradeMode();
+    pedal->clearRecord();
+    bool looked = false;
+    QTimer::singleShot(0, [&] {
+        looked = true;
+        for (QPushButton* button : {main().btnAssign, main().btnStoreSettingsOnPedal}) {
+            button->setEnabled(true);
+            editor.click(button);
+        }
+    });
+    upgradeWith(kFirmware4Item);
+    ASSERT_TRUE(looked);
+    EXPECT_EQ(editor.dialogs.messages,
+              (QStringList{QString::fromLatin1(kBusyText), QString::fromLatin1(kBusyText),
+                           kCompleteText}));
+    for (const WriteRecord& write : pedal->writesReceived())
+        EXPECT_TRUE(write.bytes.front() != 0x04 && write.bytes.front() != 0x03)
+            << "an assignment table or a store reached the bootloader";
+    EXPECT_EQ(flashHead(24296), image("Firmware_4"));
+}
+
+// An attempt that ended inside a command leaves the bootloader waiting for
+// the rest of its frame; the next attempt synchronises by itself.
+TEST_F(FirmwareJourney, ARetryResynchronisesWithABootloaderLeftInsideAFrame) {
+    connectInUpgradeMode();
+    // Noise before the ACK of block 5's write command: the editor stops
+    // there, and the bootloader, which took the command, waits for an address.
+    pedal->setBootloaderFault({Step::WriteCommand, Action::StrayByte, kFlash + 0x400});
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().contains(
+        "the pedal answered 00 instead of ACK to the write command for block 5 of 107"))
+        << editor.dialogs.messages.first().toStdString();
+    editor.dialogs.messages.clear();
+    pedal->clearRecord();
+
+    upgradeWith(kFirmware5Item);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_EQ(flashHead(kFirmware5Bytes), image("Firmware_5"));
+    // Sync bytes until the bootloader refused the frame they completed, then Get.
+    const auto& writes = pedal->writesReceived();
+    ASSERT_GE(writes.size(), 6u);
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_EQ(writes[k].bytes, std::vector<std::uint8_t>{0x7F});
+    EXPECT_EQ(writes[5].bytes, (std::vector<std::uint8_t>{0x00, 0xFF}));
+}
+
+// Closing ends the upgrade at once, the long wait for the erase included, and
+// says what the flash holds.
+TEST_F(FirmwareJourney, ClosingDuringTheEraseEndsItAtOnceAndSaysTheFlashIsErased) {
+    connectInUpgradeMode();
+    pedal->setBootloaderFault({Step::GlobalErase, Action::Silence, {}});
+    editor.dialogs.answers = {true};
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        const auto& writes = pedal->writesReceived();
+        if (!writes.empty() && writes.back().bytes == std::vector<std::uint8_t>{0xFF, 0x00}) {
+            watcher.stop();
+            main().close();
+        }
+    });
+    watcher.start();
+    const std::int64_t startMs = editor.editor().clock.nowMs();
+    upgradeWith(kFirmware5Item);
+    EXPECT_LT(editor.editor().clock.nowMs() - startMs, 10000) << "not the erase's 40 s";
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().contains("the editor is closing"));
+    EXPECT_TRUE(editor.dialogs.messages.first().contains("The flash was being erased"));
+    EXPECT_FALSE(goSent());
+}
+
 TEST_F(FirmwareJourney, ClosingTheEditorDuringAnUpgradeAsksFirst) {
     connectInUpgradeMode();
     editor.dialogs.answers = {false};
