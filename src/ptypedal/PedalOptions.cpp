@@ -26,6 +26,8 @@ QString pedalOptionsHelp() {
         "                           as every bootloader client sets) or 8n1 (bytes sent\n"
         "                           back to back are then misframed, even-weight answers\n"
         "                           lost)\n"
+        "  --latency-ms N           the bridge's latency timer, 1 to 255 ms (default 16);\n"
+        "                           a host's serial driver sets it, which a pty cannot carry\n"
         "  --silent                 act on every message but never answer\n"
         "  --reply-delay-ms N       wait N ms before every answer\n"
         "  --split-replies B:G      send answers in pieces of B bytes, G ms apart\n"
@@ -64,6 +66,12 @@ std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QStr
                 options.replyDelayMs = *n;
             else
                 options.unplugAfterMs = *n;
+        } else if (name == QLatin1String("--latency-ms")) {
+            const auto text = value();
+            const auto n = text ? number(*text, 1) : std::nullopt;
+            if (!n || *n > 255)
+                return bad(QStringLiteral("needs a number from 1 to 255"));
+            options.latencyMs = *n;
         } else if (name == QLatin1String("--split-replies")) {
             const auto text = value();
             const QStringList parts = text ? text->split(QLatin1Char(':')) : QStringList();
@@ -100,6 +108,8 @@ void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal) {
     // The pty's line settings are always 8N1: following the processor means
     // 8E1 with the bootloader.
     pedal.setClientFollowsProcessor(options.clientSpeaks8E1);
+    if (options.latencyMs)
+        pedal.setBridgeLatencyTimerMs(static_cast<UCHAR>(*options.latencyMs));
     if (options.bootloader)
         pedal.enterBootloader();
 }

@@ -19,6 +19,8 @@ struct PedalOptions {
     // (as every bootloader client does), or 8N1 throughout.
     bool clientSpeaks8E1 = true;
     int replyDelayMs = 0;
+    // The bridge's latency timer, when not its default.
+    std::optional<int> latencyMs;
     int splitChunkBytes = 0;
     int splitGapMs = 0;
     // After this long the pty is closed, as a pedal pulled out (negative: never).

@@ -143,6 +143,19 @@ void SerialLink::advanceReceive(std::int64_t nowNs) {
     }
 }
 
+std::optional<std::int64_t> SerialLink::nextHostBytesAtNs() const {
+    const std::deque<TimedByte>& arriving = fromProcessor_.received;
+    if (packet_.empty() && arriving.empty())
+        return std::nullopt;
+    const std::int64_t firstNs = packet_.empty() ? arriving.front().atNs : packetFirstByteNs_;
+    std::int64_t at = firstNs + latencyTimerNs_;
+    // A packet that fills up goes at once.
+    const std::size_t missing = kUsbPacketDataBytes - packet_.size();
+    if (arriving.size() >= missing)
+        at = std::min(at, arriving[missing - 1].atNs);
+    return at;
+}
+
 void SerialLink::flushPacket() {
     visible_.insert(visible_.end(), packet_.begin(), packet_.end());
     packet_.clear();

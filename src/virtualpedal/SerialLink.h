@@ -52,6 +52,15 @@ class SerialLink {
     // the packets sent by then visible to the host.
     void advanceReceive(std::int64_t nowNs);
     std::size_t hostQueued() const { return visible_.size(); }
+    // When the host will next see bytes, as things stand; nothing when no
+    // byte is on its way to it.
+    std::optional<std::int64_t> nextHostBytesAtNs() const;
+    // When the next written byte reaches the processor, if one is on its way.
+    std::optional<std::int64_t> nextProcessorByteAtNs() const {
+        if (toProcessor_.received.empty())
+            return std::nullopt;
+        return toProcessor_.received.front().atNs;
+    }
     std::size_t hostRead(std::uint8_t* out, std::size_t count);
     // Drops what the host could read and what waits in the bridge's packet;
     // bytes still to come from the processor are not affected.

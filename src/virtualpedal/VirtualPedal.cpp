@@ -95,9 +95,29 @@ const std::vector<std::uint8_t>& VirtualPedal::bootloaderCommands() {
     return bootloader_.commandsTaken();
 }
 
+void VirtualPedal::waitForHostBytes(int maxMs) {
+    advance();
+    const std::int64_t limit = nowNs() + std::int64_t{maxMs} * kNsPerMs;
+    while (plugged_ && link_.hostQueued() == 0) {
+        const std::int64_t now = nowNs();
+        if (now >= limit)
+            return;
+        // The next thing that can change what the host sees: a byte reaching
+        // the processor (which may answer it), or a packet sent to the host.
+        std::int64_t until = limit;
+        for (const auto at : {link_.nextHostBytesAtNs(), link_.nextProcessorByteAtNs()})
+            if (at)
+                until = std::min(until, std::max(*at, now + 1));
+        clock_.sleepUs((until - now + kNsPerUs - 1) / kNsPerUs);
+        advance();
+    }
+}
+
 bool VirtualPedal::hasBytesInFlight() {
     advance();
-    return link_.bytesToProcessor() + link_.bytesFromProcessor() > 0;
+    // Bytes the bridge has handed over but the host has not read count too:
+    // the last packet of an answer may have been sent just now.
+    return link_.bytesToProcessor() + link_.bytesFromProcessor() + link_.hostQueued() > 0;
 }
 
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {

@@ -70,6 +70,10 @@ class VirtualPedal {
     void setSplitReplies(int chunkBytes, int gapMs);
     void setReplyDelayMs(int ms) { faults_.replyDelayMs = ms; }
     void setParityRefused(bool refused) { faults_.parityRefused = refused; }
+    // The bridge's latency timer as a host behind a pty would have set it
+    // (the serial driver's low-latency flag gives 1 ms), which the pty
+    // cannot carry.
+    void setBridgeLatencyTimerMs(UCHAR ms) { setLatencyTimer(ms); }
     void injectGarbage(const std::vector<std::uint8_t>& bytes);
     void setFirmwareVersion(int version) { processor_.setFirmwareVersion(version); }
     const FaultInjection& faults() const { return faults_; }
@@ -129,8 +133,12 @@ class VirtualPedal {
 
     // Brings the simulation up to the clock's present.
     void advance();
-    // True while bytes travel either way or wait in the bridge: whoever runs
-    // the pedal in real time must keep advancing it until this is false.
+    // Sleeps on the pedal's clock until the host can read bytes, or at most
+    // `maxMs`: a host waiting on it wakes when its answer is there.
+    void waitForHostBytes(int maxMs);
+    // True while bytes travel either way, wait in the bridge or wait for the
+    // host to read them: whoever runs the pedal in real time must keep
+    // advancing it (and handing over what is queued) until this is false.
     bool hasBytesInFlight();
 
   private:

@@ -2,7 +2,14 @@
 
 #include "virtualpedal/VirtualPedal.h"
 
+#include <algorithm>
+
 namespace brivo {
+
+namespace {
+// The longest the editor sleeps in one wait before it looks at its windows.
+constexpr int kWaitSliceMs = 10;
+} // namespace
 
 VirtualPort::VirtualPort(std::shared_ptr<VirtualPedal> pedal, std::uint64_t session)
     : pedal_(std::move(pedal)), session_(session) {}
@@ -79,6 +86,13 @@ FT_STATUS VirtualPort::getLatencyTimer(UCHAR* ms) {
         return FT_IO_ERROR;
     *ms = static_cast<UCHAR>(pedal_->latencyTimerNs() / 1'000'000);
     return FT_OK;
+}
+
+bool VirtualPort::waitForReceive(int timeoutMs) {
+    if (!alive())
+        return true;
+    pedal_->waitForHostBytes(std::min(timeoutMs, kWaitSliceMs));
+    return true;
 }
 
 FT_STATUS VirtualPort::close() {

@@ -24,6 +24,9 @@ class VirtualPort final : public Port {
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
     FT_STATUS setLatencyTimer(UCHAR ms) override;
     FT_STATUS getLatencyTimer(UCHAR* ms) override;
+    // Sleeps until the answer is there (or a short slice has passed, so the
+    // waiting editor keeps its windows alive).
+    bool waitForReceive(int timeoutMs) override;
     FT_STATUS close() override;
 
   private:

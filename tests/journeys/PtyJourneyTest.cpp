@@ -3,12 +3,18 @@
 // on /dev/ttyUSBn.
 #include "EffectCommandsFixture.h"
 #include "app/Editor.h"
+#include "catalogue/Resources.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "link/EepromIdentity.h"
 #include "support/PtyPedalHarness.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
@@ -114,6 +120,47 @@ TEST_F(PtyJourney, APedalPulledOutDuringAWaitEndsTheCommandWithAMessage) {
     EXPECT_FALSE(main().btnUpload->isEnabled());
     main().menuScan->trigger();
     EXPECT_EQ(h.dialogs.messages, QStringList{"No device found"});
+}
+
+// A pty has no line to carry the bootloader's even parity: the editor says so
+// on one console line and goes on; the pty pedal takes its client to speak
+// 8E1 to the bootloader. The image comes from a file.
+TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
+    h.withPedal([](VirtualPedal& p) {
+        p.setClientFollowsProcessor(true);
+        // What the serial driver's low-latency flag gives a real ttyUSB.
+        p.setBridgeLatencyTimerMs(1);
+        p.enterBootloader();
+    });
+    main().menuFirmwareUpgradeMode->trigger();
+    main().menuScan->trigger();
+    h.dialogs.messages.clear();
+    main().menuConnect->trigger();
+    ASSERT_EQ(h.dialogs.messages, QStringList{"Connection to bootloader succeeded"});
+    EXPECT_EQ(h.consoleLines().filter(QStringLiteral("link framing:")).size(), 1);
+    EXPECT_TRUE(h.consoleLines().contains(
+        "link framing: the port carries no parity (a pseudo-terminal); the bootloader's 8E1 is "
+        "left to its far end"));
+
+    const QByteArray firmware = *resources::find(QStringLiteral("FIRMWARE_5"));
+    const QString path = QDir(h.documents.path()).filePath(QStringLiteral("brivo-5.bin"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(firmware);
+    file.close();
+    main().menuStartFirmwareUpgrade->trigger();
+    TformFirmwareUpgrade& window = h.program().formFirmwareUpgrade();
+    h.dialogs.files = {path};
+    window.cmbFirmwareChoose->setCurrentIndex(2);
+    h.dialogs.messages.clear();
+    window.btnUpgradeFirmware->click();
+    ASSERT_EQ(h.dialogs.messages,
+              QStringList{QStringLiteral("Firmware Upgrade Complete, device will now restart")});
+    const auto flash = h.withPedal([](VirtualPedal& p) { return p.flash(); });
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(flash.data()), firmware.size()), firmware);
+    EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
+    main().btnOpenEffect->click();
+    EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
 }
 
 } // namespace

@@ -23,6 +23,17 @@ TEST_F(LinkTiming, WriteReturnsAtOnceAndTheAnswerWaitsForTheLatencyTimer) {
     EXPECT_EQ(0u, queued());
 }
 
+// Whoever serves the pedal in real time (the pty pedal) runs it while bytes
+// are in flight: an answer whose last packet the bridge sent at the very look
+// that asked is still there to hand over, not done.
+TEST_F(LinkTiming, BytesTheHostHasNotReadAreStillInFlight) {
+    send({0x05, 0x00});
+    clock.sleepMs(30);
+    EXPECT_TRUE(pedal->hasBytesInFlight());
+    EXPECT_EQ(kIdentityNoEffect, readNow());
+    EXPECT_FALSE(pedal->hasBytesInFlight());
+}
+
 TEST_F(LinkTiming, BytesReachTheProcessorOneByteTimeApart) {
     const Bytes program = PedalFixture::program(9, 1, {});
     send(program);
