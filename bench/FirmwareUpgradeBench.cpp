@@ -229,7 +229,11 @@ Timed stm32flashOverPty(const QString& program, const QString& imagePath, const 
     return timed;
 }
 
-int overPty(const QByteArray& image) {
+int overPty(const QByteArray& standIn) {
+    // A pty pedal is a device outside the editor: it gets no stand-in.
+    QByteArray image = standIn;
+    const QByteArray mark(kStandInMark);
+    image.replace(mark, QByteArray(mark.size(), '\x55'));
     QTemporaryDir folder;
     const QString imagePath = QDir(folder.path()).filePath(QStringLiteral("firmware5.bin"));
     QFile file(imagePath);

@@ -30,6 +30,7 @@ void TformMain::chkFirmwareUpgradeModeChange() {
 void TformMain::menuStartFirmwareUpgradeClick() {
     if (firmware_ == nullptr)
         return;
+    firmware_->updateImageItems();
     firmware_->show();
     firmware_->raise();
     firmware_->activateWindow();

@@ -186,6 +186,13 @@ UpgradeOutcome Procedure::run(const UpgradeRequest& request) {
         link_.dialogs.showMessage(*refusal + QStringLiteral(" Nothing was sent to the pedal."));
         return UpgradeOutcome::Refused;
     }
+    if (is_stand_in(request.image) && !link_.device.deviceIsSimulated()) {
+        link_.log.log_line(QStringLiteral("firmware image refused: a stand-in for the virtual "
+                                          "pedal, and this is a real one"));
+        phase(QStringLiteral("Image refused"));
+        link_.dialogs.showMessage(QString::fromLatin1(kStandInRefusedText));
+        return UpgradeOutcome::Refused;
+    }
     const ChunkPlan plan = split_image(request.image);
     log_chunks(link_.log, plan);
 

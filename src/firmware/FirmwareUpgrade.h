@@ -15,6 +15,10 @@ struct ChunkPlan;
 
 inline const char* const kUpgradeCompleteText =
     "Firmware Upgrade Complete, device will now restart";
+inline const char* const kStandInRefusedText =
+    "This image is a stand-in made for the virtual pedal, not the maker's firmware: written "
+    "to a real pedal it would replace its firmware with filler. Choose the maker's firmware "
+    "file (Firmware file...). Nothing was sent to the pedal.";
 
 // What the window shows while an upgrade runs.
 struct UpgradeView {

@@ -5,13 +5,16 @@
 #include "base/Guard.h"
 #include "base/Log.h"
 #include "catalogue/Resources.h"
+#include "link/D2XXUnit.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardItemModel>
 
 namespace brivo {
 
@@ -22,6 +25,10 @@ constexpr int kClientHeight = 183;
 constexpr int kFileItem = 2;
 const QString kFileItemText = QStringLiteral("Firmware file...");
 const QString kFirmwareFileFilter = QStringLiteral("Firmware image (*.bin);;All files (*)");
+const QString kMakerFirmwareFolder = QStringLiteral(BRIVO_MAKER_FIRMWARE_DIR);
+const QString kStandInHint =
+    QStringLiteral("The carried images are stand-ins for the virtual pedal: choose the maker's "
+                   "firmware file.");
 } // namespace
 
 TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, QWidget* parent)
@@ -60,6 +67,43 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, QWidget* par
     lblPhase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
+QString TformFirmwareUpgrade::makerImagePath(const QString& itemText) const {
+    if (kMakerFirmwareFolder.isEmpty())
+        return {};
+    const QDir folder(kMakerFirmwareFolder);
+    for (const QString& entry : folder.entryList(QDir::Files)) {
+        const QString base =
+            entry.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ? entry.chopped(4) : entry;
+        if (base.compare(itemText, Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry);
+    }
+    return {};
+}
+
+void TformFirmwareUpgrade::updateImageItems() {
+    const bool realPedal = (!isConnected || isConnected()) && !link_.device.deviceIsSimulated();
+    auto* model = qobject_cast<QStandardItemModel*>(cmbFirmwareChoose->model());
+    bool hinted = false;
+    for (int row = 0; row < kFileItem; ++row) {
+        const bool offered =
+            !realPedal || !makerImagePath(cmbFirmwareChoose->itemText(row)).isEmpty();
+        if (model != nullptr)
+            model->item(row)->setEnabled(offered);
+        cmbFirmwareChoose->setItemData(row, offered ? QVariant() : QVariant(kStandInHint),
+                                       Qt::ToolTipRole);
+        hinted = hinted || !offered;
+    }
+    if (hinted && !running_ && (lblPhase->text().isEmpty() || lblPhase->text() == kStandInHint))
+        lblPhase->setText(kStandInHint);
+    else if (!hinted && lblPhase->text() == kStandInHint)
+        lblPhase->clear();
+}
+
+void TformFirmwareUpgrade::showEvent(QShowEvent* event) {
+    updateImageItems();
+    QWidget::showEvent(event);
+}
+
 void TformFirmwareUpgrade::FirmwareSelect() {
     const int index = cmbFirmwareChoose->currentIndex();
     if (index < 0)
@@ -93,6 +137,14 @@ QByteArray TformFirmwareUpgrade::read_firmware_image() {
         if (!file.open(QIODevice::ReadOnly))
             throw EditorError(QStringLiteral("Cannot read the firmware file %1: %2")
                                   .arg(imageName, file.errorString()));
+        image = file.readAll();
+    } else if (const QString maker = makerImagePath(imageName);
+               !maker.isEmpty() && !link_.device.deviceIsSimulated()) {
+        // A real pedal gets the maker's image, never the stand-in.
+        QFile file(maker);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EditorError(QStringLiteral("Cannot read the firmware file %1: %2")
+                                  .arg(maker, file.errorString()));
         image = file.readAll();
     } else {
         const std::optional<QByteArray> resource = resources::find(imageName);

@@ -26,6 +26,10 @@ class TformFirmwareUpgrade final : public QWidget {
     QByteArray read_firmware_image();
 
     bool upgradeRunning() const { return running_; }
+    // The carried images are stand-ins for the virtual pedal: with any other
+    // device the two items offer the maker's images from the folder the
+    // build names, or are disabled with a hint to choose the maker's file.
+    void updateImageItems();
     // Ends a running upgrade at its next block (the editor is closing).
     void requestStop() { stopRequested_ = true; }
 
@@ -46,8 +50,13 @@ class TformFirmwareUpgrade final : public QWidget {
     QString imageName;
     bool imageFromFile = false;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void setRunning(bool running);
+    // The maker's image for an item, from the build's folder; empty if none.
+    QString makerImagePath(const QString& itemText) const;
 
     UpgradeLink link_;
     bool running_ = false;

@@ -46,6 +46,8 @@ class D2XXUnit {
     // Silent: a bridge without the timer simply keeps its timing.
     FT_STATUS SetFTLatencyTimer(UCHAR ms);
     FT_STATUS GetFTLatencyTimer(UCHAR* ms);
+    // The open device is the in-process virtual pedal.
+    bool deviceIsSimulated() { return driver_.isSimulated(ftHandle); }
     // Silent: the line's framing for a while (the bootloader's 8E1), leaving
     // the settings applied at each connection as they are.
     FT_STATUS SetFTLineFraming(UCHAR wordLength, UCHAR stopBits, UCHAR parity);

@@ -27,6 +27,7 @@ class VirtualPort final : public Port {
     // Sleeps until the answer is there (or a short slice has passed, so the
     // waiting editor keeps its windows alive).
     bool waitForReceive(int timeoutMs) override;
+    bool simulated() const override { return true; }
     FT_STATUS close() override;
 
   private:

@@ -1,4 +1,5 @@
 #include "firmware/BootloaderFrames.h"
+#include "catalogue/Resources.h"
 #include "firmware/FirmwareImage.h"
 
 #include <gtest/gtest.h>
@@ -208,6 +209,26 @@ TEST(CheckImage, RefusesWhatThePedalCouldNotRun) {
                 << refusal->toStdString();
         }
     }
+}
+
+} // namespace
+} // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+// The carried images are stand-ins for the virtual pedal and say so; an image
+// without the mark (the maker's) is not one.
+TEST(StandInMark, TheCarriedImagesCarryItAndOthersDoNot) {
+    for (const char* name : {"FIRMWARE_4", "FIRMWARE_5"}) {
+        const QByteArray image = *resources::find(QLatin1String(name));
+        EXPECT_TRUE(is_stand_in(image)) << name;
+        QByteArray maker = image;
+        maker.replace(QByteArray(kStandInMark), QByteArray(sizeof(kStandInMark) - 1, '\x55'));
+        EXPECT_FALSE(is_stand_in(maker)) << name;
+        EXPECT_EQ(maker.size(), image.size());
+    }
+    EXPECT_FALSE(is_stand_in(QByteArray()));
 }
 
 } // namespace

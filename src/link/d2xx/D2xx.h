@@ -32,6 +32,8 @@ class D2xx {
     // or `timeoutMs` passes. False when the handle's driver cannot (or the
     // handle is not open): the caller polls instead.
     bool waitForReceive(FT_HANDLE handle, int timeoutMs);
+    // Whether the handle's device is the in-process virtual pedal.
+    bool isSimulated(FT_HANDLE handle);
 
     // Bridges the last listing saw but could not list, with the reason for
     // each: the listing itself counts only the devices it can name.

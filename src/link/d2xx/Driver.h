@@ -37,6 +37,8 @@ class Port {
         (void)ms;
         return FT_NOT_SUPPORTED;
     }
+    // The in-process virtual pedal, not a device outside the editor.
+    virtual bool simulated() const { return false; }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
     // Blocks until bytes are queued, the port fails or `timeoutMs` passes,
