@@ -4,15 +4,17 @@
 #include "firmware/BootloaderFrames.h"
 #include "firmware/FirmwareImage.h"
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brivo;
     const std::span<const std::uint8_t> answer(data, size);
-    std::vector<std::uint8_t> commands;
-    bootloader::parseGetAnswer(answer, commands);
+    bootloader::parseGetAnswer(answer);
     bootloader::getAnswerBytes(answer);
+    bootloader::classifyAnswer(answer, static_cast<int>(size % 300));
+    bootloader::bytesText(answer.first(std::min<std::size_t>(size, 64)));
     const QByteArray image = fuzz::bytesOf(data, size);
     if (!check_image(image))
         split_image(image);

@@ -12,7 +12,10 @@ flash images from address 08000000 of a medium-density part (20 KB of RAM). Each
 with a vector table (initial stack pointer 20005000, reset and exception handlers inside
 the image, odd for Thumb code) and carries its firmware version as the text
 "TNDRL BRIVO FIRMWARE" followed by one byte, which the virtual pedal reads back after
-Go. The rest is a hash-derived filler, so every run writes the same bytes.
+Go, and the mark "BRIVO STAND-IN FOR THE VIRTUAL PEDAL ONLY", which the editor checks:
+an image with the mark is written only to the in-process virtual pedal, never to a real
+one, whose firmware it would replace with filler. The rest is a hash-derived filler, so
+every run writes the same bytes.
 Python 3 standard library only.
 """
 
@@ -32,6 +35,8 @@ RESET_OFFSET = 0x130
 DEFAULT_HANDLER_OFFSET = 0x140
 VERSION_TAG = b"TNDRL BRIVO FIRMWARE"
 VERSION_OFFSET = 0x200
+STAND_IN_MARK = b"BRIVO STAND-IN FOR THE VIRTUAL PEDAL ONLY"
+STAND_IN_OFFSET = 0x240
 
 # resource name -> (size in bytes, firmware version)
 IMAGES = {
@@ -59,8 +64,11 @@ def build_image(name, size, version):
         image[offset:offset + 2] = b"\xfe\xe7"
     tag = VERSION_TAG + bytes([version])
     image[VERSION_OFFSET:VERSION_OFFSET + len(tag)] = tag
+    image[STAND_IN_OFFSET:STAND_IN_OFFSET + len(STAND_IN_MARK)] = STAND_IN_MARK
     if image.count(VERSION_TAG) != 1:
         raise ValueError(f"{name}: the version tag must occur once")
+    if image.count(STAND_IN_MARK) != 1:
+        raise ValueError(f"{name}: the stand-in mark must occur once")
     return bytes(image)
 
 

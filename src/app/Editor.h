@@ -16,16 +16,13 @@ namespace brivo {
 struct Editor {
     Editor(Clock& clockIn, Dialogs& dialogsIn, Environment environmentIn)
         : clock(clockIn), dialogs(dialogsIn), environment(std::move(environmentIn)),
-          session(clock, log), firmwareExchange(session.device(), log, clock, firmwareFlags) {}
+          session(clock, log) {}
 
     Clock& clock;
     Dialogs& dialogs;
     Environment environment;
     LogRelay log;
     PedalSession session;
-    // The bootloader's framing: its answers are raw bytes.
-    Flags firmwareFlags{false, false, true};
-    MessageExchange firmwareExchange;
     CatalogueState catalogue;
 };
 

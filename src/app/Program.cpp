@@ -16,10 +16,11 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
     formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(
-        UpgradeLink{e.session.device(), e.firmwareExchange, e.log, e.clock, e.dialogs}, e.session);
+        UpgradeLink{e.session.device(), e.session.firmwareExchange(), e.log, e.clock, e.dialogs}, e.session);
     formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
         main->upgradeRunningChanged(running);
     };
+    formFirmwareUpgrade_->onFirmwareStarted = [main = formMain_.get()] { main->firmwareStarted(); };
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());

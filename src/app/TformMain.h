@@ -84,6 +84,8 @@ class TformMain final : public QWidget {
     // While an upgrade runs nothing else may talk to the pedal: its commands
     // are disabled, and given back as they were when it ends.
     void upgradeRunningChanged(bool running);
+    // The pedal left its bootloader for its new firmware: Upgrade Mode ends.
+    void firmwareStarted();
     // The enabled states of the menu items, each item's rule in one place:
     // features not built yet stay disabled; the rest follow the connection
     // and whether the link is free.

@@ -4,6 +4,7 @@
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
 #include "catalogue/TformFXInfo.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "ir/IrSplice.h"
 #include "params/TformFXParameters.h"
 
@@ -87,8 +88,10 @@ void TformMain::effetto_cliccato() {
     }
     const bool shown = showFXParameters(catalogue.currentEffectName);
     // Rebuilding an open window runs its close handler, which disables Request
-    // and Assign: the running effect's commands are enabled after it.
-    if (running && shown) {
+    // and Assign: the running effect's commands are enabled after it, unless
+    // a firmware upgrade holds the pedal.
+    const bool upgrading = firmware_ != nullptr && firmware_->upgradeRunning();
+    if (running && shown && !upgrading) {
         btnRequest->setEnabled(true);
         const bool restored = restoreLastStatus();
         btnAssign->setEnabled(restored);

@@ -23,9 +23,16 @@ void TformMain::chkFirmwareUpgradeModeChange() {
 void TformMain::menuStartFirmwareUpgradeClick() {
     if (firmware_ == nullptr)
         return;
+    firmware_->updateImageItems();
     firmware_->show();
     firmware_->raise();
     firmware_->activateWindow();
+}
+
+void TformMain::firmwareStarted() {
+    // The pedal runs its new firmware: Upgrade Mode ends by itself.
+    menuFirmwareUpgradeMode->setChecked(false);
+    editor_.session.setUpgradeMode(false);
 }
 
 void TformMain::upgradeRunningChanged(bool running) {

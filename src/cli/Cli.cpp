@@ -41,7 +41,7 @@ const QString kCommandsText =
 Cli::Cli(Clock& clock, QTextStream& out, QTextStream& err, DriverSetup setup)
     : clock_(clock), out_(out), err_(err), setup_(std::move(setup)),
       log_(std::make_unique<CliLog>(err)), dialogs_(std::make_unique<CliDialogs>()),
-      session_(clock, *log_), firmwareExchange_(session_.device(), *log_, clock, firmwareFlags_),
+      session_(clock, *log_),
       helpOption_({QStringLiteral("h"), QStringLiteral("help")},
                   QStringLiteral("Show this help and end.")),
       versionOption_(QStringLiteral("version"), QStringLiteral("Show the version and end.")),

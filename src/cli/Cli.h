@@ -118,8 +118,6 @@ class Cli {
     std::unique_ptr<CliLog> log_;
     std::unique_ptr<CliDialogs> dialogs_;
     PedalSession session_;
-    Flags firmwareFlags_{false, false, true};
-    MessageExchange firmwareExchange_;
 
     QCommandLineParser parser_;
     DriverOptions driverOptions_;

@@ -184,8 +184,9 @@ Task<int> Cli::configLoadCommand(QString path) {
     co_await openEffect(false);
     ParamState& params = session_.params();
     // The whole file is checked before anything is sent.
-    const ConfigCheck check = parse_config_file(bytes, static_cast<int>(params.paramCount),
-                                                static_cast<int>(params.potCount));
+    const ConfigCheck check =
+        parse_config_file(bytes, static_cast<int>(params.paramCount),
+                          static_cast<int>(params.potCount), multi_switch_options(params));
     if (!check.settings)
         throw Failure{kExitFailed, QStringLiteral("The configuration file %1 was not loaded: line "
                                                   "%2 %3. Nothing was changed.")
@@ -293,7 +294,7 @@ Task<int> Cli::firmwareCommand(QString imageName) {
     shownProgress_ = -1;
     dialogs_->messages.clear();
     auto outcome = std::make_shared<UpgradeOutcome>(UpgradeOutcome::Refused);
-    const UpgradeLink link{session_.device(), firmwareExchange_, *log_, clock_, *dialogs_};
+    const UpgradeLink link{session_.device(), session_.firmwareExchange(), *log_, clock_, *dialogs_};
     beginStep();
     session_.runConversation(Conversation::Firmware, [link, image, view, outcome] {
         return upgradeTask(link, image, view, outcome);

@@ -192,4 +192,14 @@ ConfigCheck parse_config_file(const QByteArray& bytes, int paramCount, int potCo
     return check;
 }
 
+std::vector<std::uint32_t> multi_switch_options(const ParamState& params) {
+    const int T = std::min(static_cast<int>(params.paramCount), kParamSlots);
+    const int firstMulti = static_cast<int>(params.potCount + params.switchCount);
+    std::vector<std::uint32_t> options(static_cast<std::size_t>(std::max(T, 0)), 0);
+    // The slots of pots and switches may still hold counts of an earlier effect.
+    for (int i = firstMulti; i < T; ++i)
+        options[static_cast<std::size_t>(i)] = params.optionCounts[static_cast<std::size_t>(i)];
+    return options;
+}
+
 } // namespace brivo

@@ -12,6 +12,8 @@
 
 namespace brivo {
 
+struct ParamState;
+
 // The settings of one effect as its configuration file holds them: five
 // sections, values (T), assignments (T), reverse flags (T), minimum limits (P)
 // and maximum limits (P), the limits as percentages from 1 to 100.
@@ -64,6 +66,10 @@ struct ConfigCheck {
     int badLine = 0;
     QString reason;
 };
+
+// The option count of each multi-switch by parameter index, 0 for pots and
+// switches: what parse_config_file checks the values against.
+std::vector<std::uint32_t> multi_switch_options(const ParamState& params);
 
 // Reads and checks the whole file: CR LF, LF and CR each end a line; exactly
 // 3T + 2P lines; whole numbers a status can carry in the values, and for a

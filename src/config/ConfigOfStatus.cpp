@@ -85,8 +85,8 @@ ConfigAssignment apply_config_assignments(ParamState& params, const ConfigSettin
     for (int j = 0; j < P; ++j) {
         if (params.assignedFlags[j] != 1)
             continue;
-        params.minLimits[j] = limit_of_percent(settings.minPercents[j]);
-        params.maxLimits[j] = limit_of_percent(settings.maxPercents[j]);
+        params.minLimits[j] = limit_of_percent(settings.minPercents[j], LimitKind::Minimum);
+        params.maxLimits[j] = limit_of_percent(settings.maxPercents[j], LimitKind::Maximum);
         result.limitedPots.push_back(j);
     }
     return result;

@@ -50,16 +50,6 @@ ConfigSettings gather_config(const TformFXParameters& form, const ParamState& pa
     return settings;
 }
 
-std::vector<std::uint32_t> multi_switch_options(const ParamState& params) {
-    const int T = std::min(static_cast<int>(params.paramCount), kParamSlots);
-    const int firstMulti = static_cast<int>(params.potCount + params.switchCount);
-    std::vector<std::uint32_t> options(static_cast<std::size_t>(std::max(T, 0)), 0);
-    // The slots of pots and switches may still hold counts of an earlier effect.
-    for (int i = firstMulti; i < T; ++i)
-        options[static_cast<std::size_t>(i)] = params.optionCounts[static_cast<std::size_t>(i)];
-    return options;
-}
-
 std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
                               const ConfigSettings& settings) {
     const int T = static_cast<int>(settings.values.size());

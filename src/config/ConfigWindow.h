@@ -16,9 +16,6 @@ class TformFXParameters;
 // the percentage its button shows.
 ConfigSettings gather_config(const TformFXParameters& form, const ParamState& params);
 
-// The option count of each multi-switch by parameter index, 0 for pots and
-// switches: what parse_config_file checks the values against.
-std::vector<std::uint32_t> multi_switch_options(const ParamState& params);
 
 // Puts checked settings into the window and the state, through the controls'
 // change handling as a player's changes would go (pots and multi-switches send

@@ -1,222 +1,210 @@
 #include "firmware/BootloaderClient.h"
 
-#include "base/Clock.h"
 #include "base/Log.h"
-#include "firmware/BootloaderFrames.h"
+#include "firmware/BootloaderLink.h"
 #include "firmware/FirmwareImage.h"
-#include "link/D2XXUnit.h"
 #include "link/HexText.h"
 #include "link/MessageExchange.h"
-
-#include <algorithm>
 
 namespace brivo {
 
 namespace {
 
-// ACK, N, version, up to 256 codes, ACK.
-constexpr int kGetAnswerBytesAtMost = 260;
+using namespace brivo::bootloader;
 
 QString hex2(std::uint8_t byte) {
     return hex_of(byte, 2);
 }
 
-QString hexBytes(std::span<const std::uint8_t> bytes) {
-    QStringList parts;
-    for (const std::uint8_t byte : bytes)
-        parts.append(hex2(byte));
-    return parts.join(QLatin1Char(' '));
+QByteArray toBytes(std::span<const std::uint8_t> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
-std::span<const std::uint8_t> spanOf(const QByteArray& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-            static_cast<std::size_t>(bytes.size())};
-}
+// ACK, N, version, up to 256 codes, ACK.
+constexpr int kGetAnswerBytesAtMost = 260;
 
 } // namespace
 
-QString describeFault(const QString& step, ReplyFault fault, std::uint8_t byte, int timeoutMs) {
+QString describeFault(const QString& step, ReplyFault fault, const QString& came, int timeoutMs) {
     switch (fault) {
     case ReplyFault::Nack:
         return QStringLiteral("the pedal refused (NACK) %1.").arg(step);
-    case ReplyFault::UnexpectedByte:
-        return QStringLiteral("the pedal answered %1 instead of ACK to %2.").arg(hex2(byte), step);
+    case ReplyFault::UnexpectedBytes:
+        return QStringLiteral("the pedal answered %1 instead of ACK to %2.").arg(came, step);
     case ReplyFault::NoReply:
         return QStringLiteral("the pedal did not answer %1 within %2 ms.").arg(step).arg(timeoutMs);
     case ReplyFault::LinkLost:
         return QStringLiteral("the link to the pedal was lost waiting for the answer to %1.")
             .arg(step);
     case ReplyFault::BadAnswer:
-        return QStringLiteral("the pedal's answer to %1 was incomplete.").arg(step);
+        return QStringLiteral("the pedal's answer to %1 was incomplete (%2 came).").arg(step, came);
     }
     return step;
 }
 
-BootloaderError::BootloaderError(QString step, ReplyFault fault, std::uint8_t byte, int timeoutMs)
-    : EditorError(describeFault(step, fault, byte, timeoutMs)), step_(std::move(step)),
+BootloaderError::BootloaderError(QString step, ReplyFault fault, QString came, int timeoutMs)
+    : EditorError(describeFault(step, fault, came, timeoutMs)), step_(std::move(step)),
       fault_(fault) {}
 
-BootloaderClient::BootloaderClient(D2XXUnit& unit, MessageExchange& exchange, Log& log,
-                                   Clock& clock)
-    : unit_(unit), exchange_(exchange), log_(log), clock_(clock) {}
+BootloaderClient::BootloaderClient(BootloaderLink& link, Log& log) : link_(link), log_(log) {}
 
-void BootloaderClient::writeFrame(std::span<const std::uint8_t> frame, int pauseAfterMs) {
-    // The bootloader takes a whole frame at line speed: one write per frame.
-    exchange_.sendBytes(frame, false, pauseAfterMs);
-}
-
-QByteArray BootloaderClient::readSome(const QString& step, int timeoutMs) {
-    bool linkUp = false;
-    try {
-        linkUp = exchange_.waitForQueuedBytes(timeoutMs);
-    } catch (const EditorError&) {
-        throw BootloaderError(step, ReplyFault::NoReply, 0, timeoutMs);
+std::vector<std::uint8_t> BootloaderClient::awaitAnswer(int answerBytes, const QString& step,
+                                                        int timeoutMs) {
+    // The first byte says whether the rest comes: a refusal is one byte.
+    BootloaderLink::Awaited got = link_.await(1, timeoutMs);
+    if (got.end == BootloaderLink::End::Whole && got.bytes.front() == kAck && answerBytes > 1) {
+        BootloaderLink::Awaited rest = link_.await(answerBytes - 1, timeoutMs);
+        got.bytes.insert(got.bytes.end(), rest.bytes.begin(), rest.bytes.end());
+        got.end = rest.end;
     }
-    if (!linkUp)
+    log_.log_line(QStringLiteral("num of bytes received: ") + QString::number(got.bytes.size()));
+    if (!got.bytes.empty())
+        log_.log_line(QStringLiteral("received: ") + hex2(got.bytes.front()));
+    if (got.end == BootloaderLink::End::LinkLost)
         throw BootloaderError(step, ReplyFault::LinkLost);
-    const DWORD n = unit_.ReadFTDevice(kRxBufferSize);
-    // Bytes were queued; a read that brings none failed (and was reported).
-    if (n == 0)
-        throw BootloaderError(step, ReplyFault::LinkLost);
-    return QByteArray(reinterpret_cast<const char*>(unit_.rxBuffer.data()),
-                      static_cast<qsizetype>(n));
-}
-
-QByteArray BootloaderClient::collect(const QString& step,
-                                     const std::function<int(const QByteArray&)>& wholeSize,
-                                     int timeoutMs) {
-    const std::int64_t startMs = clock_.nowMs();
-    QByteArray got;
-    while (got.size() < wholeSize(got)) {
-        const int leftMs = timeoutMs - static_cast<int>(clock_.nowMs() - startMs);
-        if (leftMs <= 0)
-            throw BootloaderError(step, got.isEmpty() ? ReplyFault::NoReply : ReplyFault::BadAnswer,
-                                  0, timeoutMs);
-        try {
-            got += readSome(step, leftMs);
-        } catch (const BootloaderError& e) {
-            if (got.isEmpty() || e.fault() != ReplyFault::NoReply)
-                throw;
-            throw BootloaderError(step, ReplyFault::BadAnswer);
-        }
-        // A refusal ends the answer at its first byte.
-        if (static_cast<std::uint8_t>(got.at(0)) != bootloader::kAck)
-            break;
-    }
-    log_.log_line(QStringLiteral("num of bytes received: ") + QString::number(got.size()));
-    unit_.PurgeFTDeviceRX();
-    const auto first = static_cast<std::uint8_t>(got.at(0));
-    if (first == bootloader::kNack)
-        throw BootloaderError(step, ReplyFault::Nack);
-    if (first != bootloader::kAck)
-        throw BootloaderError(step, ReplyFault::UnexpectedByte, first);
-    return got;
-}
-
-QString BootloaderClient::wait_bootloader_reply(const QString& step, int timeoutMs) {
-    const QByteArray got = readSome(step, timeoutMs);
-    log_.log_line(QStringLiteral("num of bytes received: ") + QString::number(got.size()));
-    unit_.PurgeFTDeviceRX();
-    const auto first = static_cast<std::uint8_t>(got.at(0));
-    const QString text = hex2(first);
-    log_.log_line(QStringLiteral("received: ") + text);
-    if (first == bootloader::kAck) {
+    switch (classifyAnswer(got.bytes, answerBytes)) {
+    case AnswerKind::Ack:
         log_.log_line(QStringLiteral("ACK"));
-        return text;
-    }
-    if (first == bootloader::kNack) {
+        return std::move(got.bytes);
+    case AnswerKind::Nack:
         log_.log_line(QStringLiteral("NOT ACK"));
         throw BootloaderError(step, ReplyFault::Nack);
+    case AnswerKind::Other:
+        throw BootloaderError(step, ReplyFault::UnexpectedBytes, bytesText(got.bytes));
+    case AnswerKind::Nothing:
+        throw BootloaderError(step, ReplyFault::NoReply, {}, timeoutMs);
+    case AnswerKind::Truncated:
+        throw BootloaderError(
+            step, ReplyFault::BadAnswer,
+            QStringLiteral("%1 of %2 bytes").arg(got.bytes.size()).arg(answerBytes));
     }
-    throw BootloaderError(step, ReplyFault::UnexpectedByte, first);
+    return {};
+}
+
+bool BootloaderClient::synchronise(int bytesAtMost) {
+    link_.purgeReceive();
+    for (int sent = 0; sent < bytesAtMost; ++sent) {
+        log_.log_line(QStringLiteral("SEND SYNC"));
+        const std::uint8_t sync[] = {kSync};
+        link_.write(sync);
+        const int waitMs = sent == 0                 ? kSyncSilenceMs
+                           : sent + 1 == bytesAtMost ? kBootloaderAckTimeoutMs
+                                                     : kSyncProbeMs;
+        const BootloaderLink::Awaited got = link_.await(1, waitMs);
+        if (got.end == BootloaderLink::End::LinkLost)
+            throw BootloaderError(QStringLiteral("the sync byte"), ReplyFault::LinkLost);
+        if (got.bytes.empty() && sent + 1 < bytesAtMost)
+            continue;
+        log_.log_line(QStringLiteral("num of bytes received: ") +
+                      QString::number(got.bytes.size()));
+        log_.log_line(QStringLiteral("received Byte: ") +
+                      (got.bytes.empty() ? QString() : hex2(got.bytes.front())));
+        if (got.bytes.empty())
+            return false;
+        if (got.bytes.front() == kNack)
+            log_.log_line(QStringLiteral("bootloader already synchronised"));
+        // An answer ends it: nothing more is sent that could start a frame.
+        return got.bytes.front() == kAck || got.bytes.front() == kNack;
+    }
+    return false;
+}
+
+void BootloaderClient::command(std::uint8_t code, const QString& step) {
+    link_.purgeReceive();
+    link_.write(commandFrame(code));
+    awaitAnswer(1, step, kBootloaderAckTimeoutMs);
+}
+
+void BootloaderClient::sendMore(std::span<const std::uint8_t> frame, const QString& step) {
+    // Bytes before the frame is even sent belong to no answer of it.
+    if (const std::vector<std::uint8_t> early = link_.takeArrived(); !early.empty())
+        throw BootloaderError(step, ReplyFault::UnexpectedBytes, bytesText(early));
+    link_.write(frame);
+}
+
+void BootloaderClient::frameThenAck(std::span<const std::uint8_t> frame, const QString& step,
+                                    int timeoutMs) {
+    sendMore(frame, step);
+    awaitAnswer(1, step, timeoutMs);
 }
 
 std::vector<std::uint8_t> BootloaderClient::get_commands() {
     log_.log_line(QStringLiteral("SEND GET COMMAND"));
-    writeFrame(bootloader::commandFrame(bootloader::kGet), 0);
     const QString step = QStringLiteral("the request for its command list (Get)");
+    link_.purgeReceive();
+    link_.write(commandFrame(kGet));
+    const int timeoutMs = linkTimeoutMs(kGetAnswerBytesAtMost, kBootloaderAckTimeoutMs);
     // ACK and N first; N tells how much follows.
-    const QByteArray answer = collect(
-        step,
-        [](const QByteArray& got) {
-            return std::max<int>(2, bootloader::getAnswerBytes(spanOf(got)));
-        },
-        linkTimeoutMs(kGetAnswerBytesAtMost, kBootloaderAckTimeoutMs));
-    std::vector<std::uint8_t> commands;
-    if (!bootloader::parseGetAnswer(spanOf(answer), commands))
-        throw BootloaderError(step, ReplyFault::BadAnswer);
-    log_.log_line(QStringLiteral("bootloader version: ") +
-                  hex2(static_cast<std::uint8_t>(answer.at(2))));
-    log_.log_line(QStringLiteral("bootloader commands: ") + hexBytes(commands));
-    return commands;
+    std::vector<std::uint8_t> answer = awaitAnswer(kGetAnswerHeadBytes, step, timeoutMs);
+    const int whole = getAnswerBytes(answer);
+    const BootloaderLink::Awaited rest = link_.await(whole - kGetAnswerHeadBytes, timeoutMs);
+    answer.insert(answer.end(), rest.bytes.begin(), rest.bytes.end());
+    if (rest.end == BootloaderLink::End::LinkLost)
+        throw BootloaderError(step, ReplyFault::LinkLost);
+    const auto commands = parseGetAnswer(answer);
+    if (!commands)
+        throw BootloaderError(step, ReplyFault::BadAnswer, bytesText(answer));
+    log_.log_line(QStringLiteral("bootloader version: ") + hex2(answer.at(2)));
+    log_.log_line(QStringLiteral("bootloader commands: ") + bytesText(*commands));
+    return *commands;
 }
 
 void BootloaderClient::logAddress(std::uint32_t address) {
     log_.log_line(QStringLiteral("SEND ADDRESS + CHECKSUM"));
     log_.log_line(QStringLiteral("Address: ") + hex_of(address, 8));
-    log_.log_line(QStringLiteral("address checksum: ") +
-                  hex2(bootloader::addressChecksum(address)));
+    log_.log_line(QStringLiteral("address checksum: ") + hex2(addressChecksum(address)));
 }
 
-void BootloaderClient::erase_flash() {
+void BootloaderClient::begin_erase(const MassErase& erase) {
     log_.log_line(QStringLiteral("Start Erase Command"));
-    const std::vector<std::uint8_t> command = bootloader::commandFrame(bootloader::kErase);
-    for (const std::uint8_t byte : command)
+    for (const std::uint8_t byte : commandFrame(erase.command))
         log_.log_line(QStringLiteral("erase bytes: ") + hex2(byte));
-    writeFrame(command, kBootloaderFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the erase command"), kBootloaderAckTimeoutMs);
-    writeFrame(bootloader::globalEraseFrame(), kBootloaderFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the global erase of the flash"), kGlobalEraseTimeoutMs);
+    command(erase.command, QStringLiteral("the erase command"));
 }
 
-void BootloaderClient::send_write_command(std::uint32_t address, const QString& step) {
+void BootloaderClient::erase_whole_flash(const MassErase& erase) {
+    frameThenAck(erase.frame, QStringLiteral("the erase of the whole flash"), kMassEraseTimeoutMs);
+}
+
+void BootloaderClient::write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
+                                   const QString& step) {
     log_.log_line(QStringLiteral("SEND WRITE COMMAND"));
-    writeFrame(bootloader::commandFrame(bootloader::kWriteMemory), kBootloaderFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the write command for ") + step, kBootloaderAckTimeoutMs);
+    command(kWriteMemory, QStringLiteral("the write command for ") + step);
     logAddress(address);
-    writeFrame(bootloader::addressFrame(address), kBootloaderFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the address of ") + step, kBootloaderAckTimeoutMs);
-}
-
-void BootloaderClient::write_chunk(const FirmwareChunk& chunk, const QString& step) {
-    send_write_command(chunk.address, step);
-    const std::vector<std::uint8_t> frame = bootloader::dataFrame(spanOf(chunk.bytes));
+    frameThenAck(addressFrame(address), QStringLiteral("the address of ") + step,
+                 kBootloaderAckTimeoutMs);
+    const std::vector<std::uint8_t> frame = dataFrame(paddedBlock(bytes));
     log_.log_line(QStringLiteral("SEND N BYTE + DATA + CHECKSUM"));
     log_.log_line(QStringLiteral("N_byte: ") + hex2(frame.front()));
-    log_.log_line(QStringLiteral("chunk size: ") + QString::number(chunk.bytes.size()));
+    log_.log_line(QStringLiteral("chunk size: ") + QString::number(bytes.size()));
     log_.log_line(QStringLiteral("data checksum: ") + hex2(frame.back()));
-    writeFrame(frame, 0);
-    wait_bootloader_reply(
-        QStringLiteral("the data of ") + step,
+    frameThenAck(
+        frame, QStringLiteral("the data of ") + step,
         linkTimeoutMs(static_cast<std::int64_t>(frame.size()) + 1, kBlockWriteAllowanceMs));
     log_.log_line(QString());
 }
 
 QByteArray BootloaderClient::read_memory(std::uint32_t address, int count, const QString& step) {
     log_.log_line(QStringLiteral("SEND READ COMMAND"));
-    writeFrame(bootloader::commandFrame(bootloader::kReadMemory), 0);
-    wait_bootloader_reply(QStringLiteral("the read command for ") + step, kBootloaderAckTimeoutMs);
+    command(kReadMemory, QStringLiteral("the read command for ") + step);
     logAddress(address);
-    writeFrame(bootloader::addressFrame(address), 0);
-    wait_bootloader_reply(QStringLiteral("the read address of ") + step, kBootloaderAckTimeoutMs);
+    frameThenAck(addressFrame(address), QStringLiteral("the read address of ") + step,
+                 kBootloaderAckTimeoutMs);
     log_.log_line(QStringLiteral("read bytes: ") + QString::number(count));
-    writeFrame(bootloader::readLengthFrame(count), 0);
-    const QByteArray answer = collect(
-        QStringLiteral("the read-back of ") + step,
-        [count](const QByteArray&) { return count + 1; },
-        linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
-    return answer.mid(1);
+    const QString readStep = QStringLiteral("the read-back of ") + step;
+    sendMore(readLengthFrame(count), readStep);
+    const std::vector<std::uint8_t> answer =
+        awaitAnswer(count + 1, readStep, linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
+    return toBytes(std::span(answer).subspan(1));
 }
 
 void BootloaderClient::send_go_command() {
     log_.log_line(QString());
     log_.log_line(QStringLiteral("SEND GO COMMAND"));
-    writeFrame(bootloader::commandFrame(bootloader::kGo), kGoFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the start command (Go)"), kBootloaderAckTimeoutMs);
+    command(kGo, QStringLiteral("the start command (Go)"));
     logAddress(kFlashStartAddress);
-    writeFrame(bootloader::addressFrame(kFlashStartAddress), kGoFramePauseMs);
-    wait_bootloader_reply(QStringLiteral("the start address of the new firmware"),
-                          kBootloaderAckTimeoutMs);
+    frameThenAck(addressFrame(kFlashStartAddress),
+                 QStringLiteral("the start address of the new firmware"), kBootloaderAckTimeoutMs);
 }
 
 } // namespace brivo

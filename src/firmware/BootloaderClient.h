@@ -1,39 +1,43 @@
 #pragma once
 
 #include "base/EditorError.h"
+#include "firmware/BootloaderFrames.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <vector>
 
 namespace brivo {
 
-class Clock;
-class D2XXUnit;
+class BootloaderLink;
 class Log;
-class MessageExchange;
-struct FirmwareChunk;
 
-// Pauses that let the bootloader take a frame before its answer is awaited.
-constexpr int kBootloaderFramePauseMs = 20;
-constexpr int kGoFramePauseMs = 100;
 // Time-outs: a single answer byte; a block write (plus its wire time); a
-// global erase, which takes many seconds on a large part.
+// mass erase, which takes many seconds on a large part.
 constexpr int kBootloaderAckTimeoutMs = 1000;
 constexpr int kBlockWriteAllowanceMs = 1000;
-constexpr int kGlobalEraseTimeoutMs = 40000;
+constexpr int kMassEraseTimeoutMs = 40000;
+// A synchronised bootloader takes the sync byte as a command code and waits
+// for its complement in silence; this long without an answer says so.
+constexpr int kSyncSilenceMs = 200;
+// A bootloader left inside a frame takes sync bytes as the frame's bytes
+// until it is whole (a data frame: up to 258), then refuses it; each of
+// those is awaited this long.
+constexpr int kSyncProbeMs = 50;
+constexpr int kResyncBytesAtMost = 260;
+// The connection check: a sync byte, and a second for a synchronised part.
+constexpr int kConnectSyncBytes = 2;
 
 // How a bootloader step went wrong.
-enum class ReplyFault { Nack, UnexpectedByte, NoReply, LinkLost, BadAnswer };
+enum class ReplyFault { Nack, UnexpectedBytes, NoReply, LinkLost, BadAnswer };
 
 // A step the bootloader did not acknowledge. `step` names it for the user
 // ("writing block 3 of 107 at address 08000200").
 class BootloaderError : public EditorError {
   public:
-    BootloaderError(QString step, ReplyFault fault, std::uint8_t byte = 0, int timeoutMs = 0);
+    BootloaderError(QString step, ReplyFault fault, QString came = {}, int timeoutMs = 0);
     const QString& step() const { return step_; }
     ReplyFault fault() const { return fault_; }
 
@@ -42,47 +46,63 @@ class BootloaderError : public EditorError {
     ReplyFault fault_;
 };
 
-// What went wrong, in words: "the pedal refused (NACK) writing block ...".
-QString describeFault(const QString& step, ReplyFault fault, std::uint8_t byte, int timeoutMs);
+// Thrown by a link whose owner asked the upgrade to stop (the editor closes).
+class UpgradeStopped : public EditorError {
+  public:
+    UpgradeStopped()
+        : EditorError(QStringLiteral("Firmware upgrade stopped: the editor is closing.")) {}
+};
 
-// The host side of the serial bootloader over the editor's link. Each frame
-// goes out in one write; each answer is awaited with a time-out, logged, and
-// anything but ACK throws BootloaderError. Callers hold the link's exchange
-// slot for the whole sequence.
+// What went wrong, in words: "the pedal refused (NACK) the erase command.".
+QString describeFault(const QString& step, ReplyFault fault, const QString& came, int timeoutMs);
+
+// The host side of the serial bootloader: every command is its frames, each
+// sent in one write, each followed by its answer, awaited to the byte with a
+// time-out. The receive queue is emptied before every command, so nothing
+// left over can pass for an answer; anything but the answer expected throws
+// BootloaderError naming what came.
 class BootloaderClient {
   public:
-    BootloaderClient(D2XXUnit& unit, MessageExchange& exchange, Log& log, Clock& clock);
+    BootloaderClient(BootloaderLink& link, Log& log);
 
+    // Sync bytes, one at a time, until an answer, at most `bytesAtMost`.
+    // ACK: synchronised now. A bootloader synchronised already takes one as
+    // a command code and waits; the next makes a bad command, which it
+    // refuses: NACK means it is there and listening (so does a NACK to a
+    // frame that sync bytes completed). True when it answered either way.
+    bool synchronise(int bytesAtMost = kConnectSyncBytes);
     // The command codes the bootloader offers.
     std::vector<std::uint8_t> get_commands();
-    // Global erase.
-    void erase_flash();
-    // Write Memory of one block: command, address, data.
-    void send_write_command(std::uint32_t address, const QString& step);
-    void write_chunk(const FirmwareChunk& chunk, const QString& step);
+    // The whole flash, by the erase command the bootloader lists: the
+    // command (nothing is erased while it is refused), then the erase.
+    void erase_flash(const bootloader::MassErase& erase) {
+        begin_erase(erase);
+        erase_whole_flash(erase);
+    }
+    void begin_erase(const bootloader::MassErase& erase);
+    void erase_whole_flash(const bootloader::MassErase& erase);
+    // Write Memory of one block, padded to whole words.
+    void write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
+                     const QString& step);
     // Read Memory of `count` bytes (1 to 256) at `address`.
     QByteArray read_memory(std::uint32_t address, int count, const QString& step);
     // Go to the flash start: the processor starts the firmware there.
     void send_go_command();
 
-    // Waits for one answer byte, logs it and returns it as two hex digits;
-    // throws BootloaderError unless it is ACK.
-    QString wait_bootloader_reply(const QString& step, int timeoutMs);
-
   private:
-    void writeFrame(std::span<const std::uint8_t> frame, int pauseAfterMs);
-    // Waits for bytes and reads what is queued; throws on silence or a lost link.
-    QByteArray readSome(const QString& step, int timeoutMs);
-    // Collects an answer until it holds wholeSize(answer so far) bytes, logs
-    // its size and purges the rest; throws unless it starts with ACK.
-    QByteArray collect(const QString& step, const std::function<int(const QByteArray&)>& wholeSize,
-                       int timeoutMs);
+    // Empties the receive queue, sends the command's code and complement,
+    // awaits its ACK.
+    void command(std::uint8_t code, const QString& step);
+    // One more frame of a command; throws when bytes came before it.
+    void sendMore(std::span<const std::uint8_t> frame, const QString& step);
+    // One more frame of a command and its ACK.
+    void frameThenAck(std::span<const std::uint8_t> frame, const QString& step, int timeoutMs);
+    // Awaits an answer of `answerBytes` bytes that starts with ACK.
+    std::vector<std::uint8_t> awaitAnswer(int answerBytes, const QString& step, int timeoutMs);
     void logAddress(std::uint32_t address);
 
-    D2XXUnit& unit_;
-    MessageExchange& exchange_;
+    BootloaderLink& link_;
     Log& log_;
-    Clock& clock_;
 };
 
 } // namespace brivo

@@ -1,12 +1,15 @@
 #include "firmware/BootloaderFrames.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <stdexcept>
 
 namespace brivo::bootloader {
 
 namespace {
 constexpr std::uint8_t kAllBits = 0xFF;
-constexpr int kGetFramingBytes = 4; // ACK, N, version ... ACK
+// ACK, N, version ... ACK: N counts the codes less one.
+constexpr int kGetFramingBytes = 4;
 } // namespace
 
 std::vector<std::uint8_t> commandFrame(std::uint8_t code) {
@@ -41,8 +44,11 @@ std::vector<std::uint8_t> dataFrame(std::span<const std::uint8_t> bytes) {
     return frame;
 }
 
-std::vector<std::uint8_t> globalEraseFrame() {
-    return {0xFF, 0x00};
+std::vector<std::uint8_t> paddedBlock(std::span<const std::uint8_t> bytes) {
+    std::vector<std::uint8_t> block(bytes.begin(), bytes.end());
+    while (block.size() % kWriteWordBytes != 0)
+        block.push_back(kErasedByte);
+    return block;
 }
 
 std::vector<std::uint8_t> readLengthFrame(int byteCount) {
@@ -52,20 +58,51 @@ std::vector<std::uint8_t> readLengthFrame(int byteCount) {
     return {n, static_cast<std::uint8_t>(n ^ kAllBits)};
 }
 
-int getAnswerBytes(std::span<const std::uint8_t> received) {
-    if (received.size() < 2)
-        return 0;
-    return received[1] + kGetFramingBytes;
+std::optional<MassErase> massEraseFor(std::span<const std::uint8_t> commands) {
+    const auto lists = [&](std::uint8_t code) {
+        return std::find(commands.begin(), commands.end(), code) != commands.end();
+    };
+    if (lists(kErase))
+        return MassErase{kErase, {0xFF, 0x00}};
+    if (lists(kExtendedErase))
+        return MassErase{kExtendedErase, {0xFF, 0xFF, 0x00}};
+    return std::nullopt;
 }
 
-bool parseGetAnswer(std::span<const std::uint8_t> answer, std::vector<std::uint8_t>& commands) {
-    commands.clear();
-    const int whole = getAnswerBytes(answer);
-    if (whole == 0 || answer[0] != kAck || static_cast<int>(answer.size()) != whole ||
-        answer.back() != kAck)
-        return false;
-    commands.assign(answer.begin() + 3, answer.end() - 1);
-    return true;
+int getAnswerBytes(std::span<const std::uint8_t> head) {
+    if (head.size() < kGetAnswerHeadBytes)
+        return kGetAnswerHeadBytes;
+    return head[1] + kGetFramingBytes;
+}
+
+std::optional<std::vector<std::uint8_t>> parseGetAnswer(std::span<const std::uint8_t> answer) {
+    if (answer.size() < kGetAnswerHeadBytes || answer[0] != kAck ||
+        static_cast<int>(answer.size()) != getAnswerBytes(answer) || answer.back() != kAck)
+        return std::nullopt;
+    return std::vector<std::uint8_t>(answer.begin() + 3, answer.end() - 1);
+}
+
+AnswerKind classifyAnswer(std::span<const std::uint8_t> got, int answerBytes) {
+    if (got.empty())
+        return AnswerKind::Nothing;
+    if (got[0] == kNack && got.size() == 1)
+        return AnswerKind::Nack;
+    if (got[0] != kAck)
+        return AnswerKind::Other;
+    if (static_cast<int>(got.size()) < answerBytes)
+        return AnswerKind::Truncated;
+    if (static_cast<int>(got.size()) > answerBytes)
+        return AnswerKind::Other;
+    return AnswerKind::Ack;
+}
+
+QString bytesText(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty())
+        return QStringLiteral("nothing");
+    QStringList parts;
+    for (const std::uint8_t byte : bytes)
+        parts.append(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
+    return parts.join(QLatin1Char(' '));
 }
 
 } // namespace brivo::bootloader

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace brivo {
 
-// The serial bootloader of the pedal's processor: its bytes and frames.
-// Every frame here is what goes on the wire, byte for byte.
+// The serial bootloader of the pedal's processor: its bytes and frames, and
+// the shape of its answers. Every frame here is what goes on the wire, byte
+// for byte; nothing here touches the link.
 namespace bootloader {
 
 constexpr std::uint8_t kSync = 0x7F;
@@ -25,6 +28,9 @@ constexpr std::uint8_t kExtendedErase = 0x44;
 
 // Write Memory and Read Memory carry at most this many bytes per frame.
 constexpr int kMaxBlockBytes = 256;
+// Write Memory takes whole words: a block is padded to this with erased bytes.
+constexpr int kWriteWordBytes = 4;
+constexpr std::uint8_t kErasedByte = 0xFF;
 
 // The command code, then its complement: 31 CE, 43 BC, 21 DE.
 std::vector<std::uint8_t> commandFrame(std::uint8_t code);
@@ -34,16 +40,41 @@ std::uint8_t addressChecksum(std::uint32_t address);
 // N = byte count - 1, the bytes, then N XOR every byte. 1 to 256 bytes.
 std::vector<std::uint8_t> dataFrame(std::span<const std::uint8_t> bytes);
 std::uint8_t dataChecksum(std::span<const std::uint8_t> bytes);
-// Erase Memory's second frame for a global erase: FF 00.
-std::vector<std::uint8_t> globalEraseFrame();
+// The bytes of a block as Write Memory takes them: padded with FF to a
+// whole number of words.
+std::vector<std::uint8_t> paddedBlock(std::span<const std::uint8_t> bytes);
 // Read Memory's length frame: N = byte count - 1, then its complement.
 std::vector<std::uint8_t> readLengthFrame(int byteCount);
 
-// The answer to Get: ACK, N, version, N command codes, ACK. The codes, or
-// nothing when the answer is not of that shape.
-bool parseGetAnswer(std::span<const std::uint8_t> answer, std::vector<std::uint8_t>& commands);
-// Bytes of a whole Get answer, once its second byte (N) is known; 0 before.
-int getAnswerBytes(std::span<const std::uint8_t> received);
+// How the bootloader erases the whole flash: the command it lists for it
+// (Erase 43 or Extended Erase 44) and that command's second frame.
+struct MassErase {
+    std::uint8_t command = kErase;
+    std::vector<std::uint8_t> frame;
+};
+// Erase 43 with FF 00, or Extended Erase 44 with FF FF 00; nothing when the
+// bootloader lists neither.
+std::optional<MassErase> massEraseFor(std::span<const std::uint8_t> commands);
+
+// The answer to Get: ACK, N, version, N + 1 - 1 command codes, ACK. Its
+// whole size once its first two bytes are known.
+constexpr int kGetAnswerHeadBytes = 2;
+int getAnswerBytes(std::span<const std::uint8_t> head);
+// The command codes of a whole Get answer; nothing when it is not of that shape.
+std::optional<std::vector<std::uint8_t>> parseGetAnswer(std::span<const std::uint8_t> answer);
+
+// What an awaited answer turned out to be.
+enum class AnswerKind {
+    Ack,      // ACK, with exactly the bytes the answer has
+    Nack,     // NACK instead of ACK
+    Other,    // anything else before or instead of the answer
+    Nothing,  // no byte came
+    Truncated // ACK, but fewer bytes than the answer has
+};
+// Classifies what came for an answer of `answerBytes` bytes that starts with ACK.
+AnswerKind classifyAnswer(std::span<const std::uint8_t> got, int answerBytes);
+// "79", "1F", "00 00", or "nothing": the bytes as the user is told them.
+QString bytesText(std::span<const std::uint8_t> bytes);
 
 } // namespace bootloader
 } // namespace brivo

@@ -34,6 +34,10 @@ ChunkPlan split_image(const QByteArray& image) {
     return plan;
 }
 
+bool is_stand_in(const QByteArray& image) {
+    return image.contains(kStandInMark);
+}
+
 std::uint32_t initialStackPointer(const QByteArray& image) {
     return image.size() < 4 ? 0 : littleEndianWord(image, 0);
 }

@@ -35,6 +35,12 @@ struct ChunkPlan {
 
 ChunkPlan split_image(const QByteArray& image);
 
+// The images the editor carries are stand-ins made for the virtual pedal;
+// they carry this mark. Written to a real pedal they would replace its
+// firmware with filler.
+inline constexpr char kStandInMark[] = "BRIVO STAND-IN FOR THE VIRTUAL PEDAL ONLY";
+bool is_stand_in(const QByteArray& image);
+
 // Why the pedal could not run this image, or nothing when it looks like a
 // program for it: not empty, fits the flash and 512 blocks, a stack pointer
 // in RAM and a reset address inside the image with the Thumb bit set.

@@ -1,11 +1,12 @@
 #include "firmware/FirmwareUpgrade.h"
 
-#include "base/Clock.h"
 #include "base/Dialogs.h"
 #include "base/Log.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/BootloaderFrames.h"
+#include "firmware/D2xxBootloaderLink.h"
 #include "firmware/FirmwareImage.h"
+#include "firmware/LinkFraming.h"
 #include "link/D2XXUnit.h"
 #include "link/HexText.h"
 #include "link/MessageExchange.h"
@@ -16,9 +17,15 @@ namespace brivo {
 
 namespace {
 
+using namespace brivo::bootloader;
+
 const QString kNothingErasedAdvice =
     QStringLiteral("Nothing was erased: the pedal keeps its firmware. Check the cable and press "
                    "\"Upgrade Firmware\" to try again.");
+const QString kLeftBootloaderAdvice = QStringLiteral(
+    "Nothing was erased. The pedal has left its bootloader: put it back in its bootloader, "
+    "choose Connection > Disconnect, then Connect again with Upgrade Mode on, and press "
+    "\"Upgrade Firmware\" again.");
 const QString kFlashIncompleteAdvice = QStringLiteral(
     "The pedal's flash does not hold a complete firmware now, so the pedal stays in its "
     "bootloader. Press \"Upgrade Firmware\" to try again. If the pedal does not answer, "
@@ -27,40 +34,47 @@ const QString kFlashIncompleteAdvice = QStringLiteral(
 const QString kLinkLostAdvice = QStringLiteral(
     "Plug the pedal in again and put it in its bootloader, choose Connection > Disconnect, "
     "then Scan and Connect again with Upgrade Mode on, and press \"Upgrade Firmware\" again.");
-const QString kStartAdvice = QStringLiteral(
-    "The new firmware is in the pedal and was verified. Switch the pedal off and on to start "
-    "it.");
+const QString kStartAdvice =
+    QStringLiteral("The new firmware is in the pedal. Switch the pedal off and on to start it.");
+const QString kStoppedBeforeEraseText =
+    QStringLiteral("Nothing was erased: the pedal keeps its firmware and waits in its bootloader.");
+const QString kStoppedInEraseText = QStringLiteral(
+    "The flash was being erased: the pedal has no firmware to start and stays in its "
+    "bootloader. Connect in Upgrade Mode and upgrade again before using it.");
+const QString kStoppedWritingText = QStringLiteral(
+    "The flash holds part of the new firmware only: the pedal stays in its bootloader. "
+    "Connect in Upgrade Mode and upgrade again before using it.");
 
 // The bridge holds a part-filled packet for its latency timer (16 ms by
 // default) before the host sees it: every one-byte answer would wait that
-// long. For the upgrade's hundreds of answers it is set as short as it goes.
+// long. For the upgrade's hundreds of answers it is set as short as it goes,
+// and given back the value it had.
 constexpr UCHAR kUpgradeLatencyTimerMs = 1;
-constexpr UCHAR kDefaultLatencyTimerMs = 16;
 
 class ShortLatency {
   public:
     ShortLatency(D2XXUnit& device, Log& log) : device_(device) {
-        set_ = device_.SetFTLatencyTimer(kUpgradeLatencyTimerMs) == FT_OK;
-        log.log_line(set_ ? QStringLiteral("latency timer: %1 ms").arg(kUpgradeLatencyTimerMs)
-                          : QStringLiteral("latency timer: unchanged"));
+        if (device_.GetFTLatencyTimer(&before_) != FT_OK) {
+            log.log_line(QStringLiteral("latency timer: unchanged (it cannot be read)"));
+            return;
+        }
+        set_ = before_ != kUpgradeLatencyTimerMs &&
+               device_.SetFTLatencyTimer(kUpgradeLatencyTimerMs) == FT_OK;
+        log.log_line(QStringLiteral("latency timer: %1 ms, was %2 ms")
+                         .arg(set_ ? kUpgradeLatencyTimerMs : before_)
+                         .arg(before_));
     }
     ~ShortLatency() {
         if (set_)
-            device_.SetFTLatencyTimer(kDefaultLatencyTimerMs);
+            device_.SetFTLatencyTimer(before_);
     }
     ShortLatency(const ShortLatency&) = delete;
     ShortLatency& operator=(const ShortLatency&) = delete;
 
   private:
     D2XXUnit& device_;
+    UCHAR before_ = 0;
     bool set_ = false;
-};
-
-// Thrown when the user closes the editor during an upgrade.
-class UpgradeStopped : public EditorError {
-  public:
-    UpgradeStopped()
-        : EditorError(QStringLiteral("Firmware upgrade stopped: the editor is closing.")) {}
 };
 
 QString blockStep(int index, int count, std::uint32_t address) {
@@ -74,7 +88,13 @@ bool offers(const std::vector<std::uint8_t>& commands, std::uint8_t code) {
     return std::find(commands.begin(), commands.end(), code) != commands.end();
 }
 
-// The first byte where the read-back differs, as a message; empty when equal.
+std::span<const std::uint8_t> spanOf(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
+}
+
+// The first byte where the read-back differs from the image's own bytes, as
+// a message; empty when equal.
 QString mismatch(const FirmwareChunk& chunk, const QByteArray& readBack, const QString& step) {
     for (qsizetype k = 0; k < chunk.bytes.size(); ++k) {
         if (k >= readBack.size() || readBack.at(k) != chunk.bytes.at(k))
@@ -88,12 +108,17 @@ QString mismatch(const FirmwareChunk& chunk, const QByteArray& readBack, const Q
     return {};
 }
 
+// How far the flash got, for a stop.
+enum class FlashState { Untouched, Erasing, Writing };
+
 class Procedure {
   public:
     Procedure(const UpgradeLink& link, const UpgradeView& view)
-        : link_(link), view_(view), client_(link.device, link.exchange, link.log, link.clock) {}
+        : link_(link), view_(view),
+          bootloaderLink_(link.device, link.exchange, link.clock, view.stopRequested),
+          client_(bootloaderLink_, link.log) {}
 
-    UpgradeOutcome run(const QByteArray& image);
+    UpgradeOutcome run(const UpgradeRequest& request);
 
   private:
     void phase(const QString& text) {
@@ -104,10 +129,6 @@ class Procedure {
         if (view_.showProgress)
             view_.showProgress(value, maximum);
     }
-    void checkStop() {
-        if (view_.stopRequested && view_.stopRequested())
-            throw UpgradeStopped();
-    }
     UpgradeOutcome fail(const QString& what, const QString& advice, UpgradeOutcome outcome) {
         link_.log.log_line(QStringLiteral("firmware upgrade failed: ") + what);
         phase(QStringLiteral("Failed: see the message"));
@@ -115,65 +136,169 @@ class Procedure {
                                   QStringLiteral("\n\n") + advice);
         return outcome;
     }
-    // Erase, write and read back; an empty text when all went well.
-    QString transfer(const ChunkPlan& plan, bool verify);
+    UpgradeOutcome stopped(const UpgradeStopped& e) {
+        const QString state = flash_ == FlashState::Untouched ? kStoppedBeforeEraseText
+                              : flash_ == FlashState::Erasing ? kStoppedInEraseText
+                                                              : kStoppedWritingText;
+        link_.log.log_line(QStringLiteral("firmware upgrade stopped: ") + state);
+        phase(QStringLiteral("Stopped"));
+        link_.dialogs.showMessage(e.text() + QStringLiteral(" ") + state);
+        return flash_ == FlashState::Untouched ? UpgradeOutcome::Refused : UpgradeOutcome::Failed;
+    }
+    // The commands the upgrade needs, or a failure message.
+    QString askCommands(bool resynchronise);
+    void writeImage(const ChunkPlan& plan);
+    // Empty when every block matched; `unverified` tells why it could not be read.
+    QString verify(const ChunkPlan& plan, QString& unverified);
+    UpgradeOutcome start(bool verified, const QString& unverified);
 
     const UpgradeLink& link_;
     const UpgradeView& view_;
+    D2xxBootloaderLink bootloaderLink_;
     BootloaderClient client_;
+    std::vector<std::uint8_t> commands_;
+    FlashState flash_ = FlashState::Untouched;
+    int progressMaximum_ = 0;
 };
 
-UpgradeOutcome Procedure::run(const QByteArray& image) {
-    if (const auto refusal = check_image(image)) {
+QString Procedure::askCommands(bool resynchronise) {
+    phase(QStringLiteral("Asking the bootloader"));
+    if (resynchronise && !client_.synchronise(kResyncBytesAtMost))
+        throw BootloaderError(QStringLiteral("the sync byte"), ReplyFault::NoReply, {},
+                              kBootloaderAckTimeoutMs);
+    commands_ = client_.get_commands();
+    if (!massEraseFor(commands_))
+        return QStringLiteral("the pedal's bootloader offers no erase command (43 or 44), which "
+                              "the upgrade needs.");
+    for (const std::uint8_t needed : {kWriteMemory, kGo}) {
+        if (!offers(commands_, needed))
+            return QStringLiteral("the pedal's bootloader does not offer command %1, which the "
+                                  "upgrade needs.")
+                .arg(hex_of(needed, 2));
+    }
+    return {};
+}
+
+UpgradeOutcome Procedure::run(const UpgradeRequest& request) {
+    if (const auto refusal = check_image(request.image)) {
         link_.log.log_line(QStringLiteral("firmware image refused: ") + *refusal);
         phase(QStringLiteral("Image refused"));
         link_.dialogs.showMessage(*refusal + QStringLiteral(" Nothing was sent to the pedal."));
         return UpgradeOutcome::Refused;
     }
-    const ChunkPlan plan = split_image(image);
+    if (is_stand_in(request.image) && !link_.device.deviceIsSimulated()) {
+        link_.log.log_line(QStringLiteral("firmware image refused: a stand-in for the virtual "
+                                          "pedal, and this is a real one"));
+        phase(QStringLiteral("Image refused"));
+        link_.dialogs.showMessage(QString::fromLatin1(kStandInRefusedText));
+        return UpgradeOutcome::Refused;
+    }
+    const ChunkPlan plan = split_image(request.image);
     log_chunks(link_.log, plan);
 
     const ExchangeGuard exchange = link_.exchange.beginExchange();
     const ShortLatency latency(link_.device, link_.log);
-    bool verify = false;
     try {
-        phase(QStringLiteral("Asking the bootloader"));
-        const std::vector<std::uint8_t> commands = client_.get_commands();
-        for (const std::uint8_t needed :
-             {bootloader::kErase, bootloader::kWriteMemory, bootloader::kGo}) {
-            if (!offers(commands, needed))
-                return fail(QStringLiteral("the pedal's bootloader does not offer command %1, "
-                                           "which the upgrade needs.")
-                                .arg(hex_of(needed, 2)),
-                            kNothingErasedAdvice, UpgradeOutcome::Refused);
+        try {
+            if (const QString missing = askCommands(request.resynchronise); !missing.isEmpty())
+                return fail(missing, kNothingErasedAdvice, UpgradeOutcome::Refused);
+        } catch (const BootloaderError& e) {
+            return fail(e.text(),
+                        e.fault() == ReplyFault::LinkLost
+                            ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
+                        : e.fault() == ReplyFault::NoReply ? kLeftBootloaderAdvice
+                                                           : kNothingErasedAdvice,
+                        UpgradeOutcome::Refused);
         }
-        verify = offers(commands, bootloader::kReadMemory);
-        if (!verify)
-            link_.log.log_line(
-                QStringLiteral("the bootloader offers no Read Memory: no read-back"));
-    } catch (const BootloaderError& e) {
-        return fail(e.text(),
-                    e.fault() == ReplyFault::LinkLost
-                        ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
-                        : kNothingErasedAdvice,
-                    UpgradeOutcome::Refused);
-    }
-
-    try {
-        const QString failure = transfer(plan, verify);
-        if (!failure.isEmpty())
-            return fail(failure, kFlashIncompleteAdvice, UpgradeOutcome::Failed);
-    } catch (const BootloaderError& e) {
-        return fail(e.text(),
-                    e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice : kFlashIncompleteAdvice,
-                    UpgradeOutcome::Failed);
+        const bool canRead = offers(commands_, kReadMemory);
+        const int count = static_cast<int>(plan.chunks.size());
+        progressMaximum_ = canRead ? 2 * count : count;
+        QString unverified;
+        try {
+            writeImage(plan);
+            if (!canRead) {
+                unverified = QStringLiteral("the pedal's bootloader offers no Read Memory");
+                link_.log.log_line(
+                    QStringLiteral("the bootloader offers no Read Memory: no read-back"));
+            } else if (const QString different = verify(plan, unverified); !different.isEmpty()) {
+                return fail(different, kFlashIncompleteAdvice, UpgradeOutcome::Failed);
+            }
+        } catch (const BootloaderError& e) {
+            return fail(e.text(),
+                        e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice
+                        : flash_ == FlashState::Untouched ? kNothingErasedAdvice
+                                                          : kFlashIncompleteAdvice,
+                        flash_ == FlashState::Untouched ? UpgradeOutcome::Refused
+                                                        : UpgradeOutcome::Failed);
+        }
+        return start(unverified.isEmpty(), unverified);
     } catch (const UpgradeStopped& e) {
-        return fail(e.text(), kFlashIncompleteAdvice, UpgradeOutcome::Failed);
+        return stopped(e);
     }
+}
 
-    phase(QStringLiteral("Written and verified"));
-    link_.clock.sleepUs(std::int64_t{kUpgradeSettlePauseMs} * 1000);
-    link_.dialogs.showMessage(QString::fromLatin1(kUpgradeCompleteText));
+void Procedure::writeImage(const ChunkPlan& plan) {
+    const int count = static_cast<int>(plan.chunks.size());
+    progress(0, progressMaximum_);
+    phase(QStringLiteral("Erasing the flash"));
+    const MassErase erase = *massEraseFor(commands_);
+    // A refused erase command leaves the flash as it was; once its second
+    // frame is sent, it may be anywhere between.
+    client_.begin_erase(erase);
+    flash_ = FlashState::Erasing;
+    client_.erase_whole_flash(erase);
+    flash_ = FlashState::Writing;
+
+    link_.log.log_line(QStringLiteral("Start Write Command"));
+    link_.log.log_line(QString());
+    for (int i = 0; i < count; ++i) {
+        const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
+        phase(QStringLiteral("Writing block %1 of %2").arg(i + 1).arg(count));
+        client_.write_chunk(chunk.address, spanOf(chunk.bytes), blockStep(i, count, chunk.address));
+        progress(i + 1, progressMaximum_);
+    }
+}
+
+QString Procedure::verify(const ChunkPlan& plan, QString& unverified) {
+    const int count = static_cast<int>(plan.chunks.size());
+    for (int i = 0; i < count; ++i) {
+        const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
+        const QString step = blockStep(i, count, chunk.address);
+        phase(QStringLiteral("Verifying block %1 of %2").arg(i + 1).arg(count));
+        QByteArray readBack;
+        try {
+            readBack =
+                client_.read_memory(chunk.address, static_cast<int>(chunk.bytes.size()), step);
+        } catch (const BootloaderError& e) {
+            if (e.fault() != ReplyFault::Nack)
+                throw;
+            // Some parts protect their flash from reading: it was written,
+            // but cannot be checked.
+            unverified = e.text();
+            link_.log.log_line(QStringLiteral("read-back refused: ") + e.text());
+            return {};
+        }
+        if (const QString different = mismatch(chunk, readBack, step); !different.isEmpty())
+            return different;
+        progress(count + i + 1, progressMaximum_);
+    }
+    link_.log.log_line(QStringLiteral("read-back of %1 blocks matches the image").arg(count));
+    return {};
+}
+
+UpgradeOutcome Procedure::start(bool verified, const QString& unverified) {
+    progress(progressMaximum_, progressMaximum_);
+    if (verified) {
+        phase(QStringLiteral("Written and verified"));
+        link_.dialogs.showMessage(QString::fromLatin1(kUpgradeCompleteText));
+    } else {
+        phase(QStringLiteral("Written, not verified"));
+        link_.dialogs.showMessage(
+            QStringLiteral("The firmware was written, but it could not be verified: %1. The "
+                           "pedal will now restart; if it does not work as before, upgrade "
+                           "again.")
+                .arg(unverified.endsWith(QLatin1Char('.')) ? unverified.chopped(1) : unverified));
+    }
     if (view_.beforeStart)
         view_.beforeStart();
     phase(QStringLiteral("Starting the new firmware"));
@@ -187,41 +312,12 @@ UpgradeOutcome Procedure::run(const QByteArray& image) {
                                   e.text() + QStringLiteral("\n\n") + kStartAdvice);
         return UpgradeOutcome::StartUnconfirmed;
     }
+    // The firmware speaks 8N1: the link follows it at once.
+    use_firmware_framing(link_.device, link_.log);
+    if (view_.firmwareStarted)
+        view_.firmwareStarted();
     phase(QStringLiteral("New firmware started"));
-    return UpgradeOutcome::Started;
-}
-
-QString Procedure::transfer(const ChunkPlan& plan, bool verify) {
-    const int count = static_cast<int>(plan.chunks.size());
-    const int maximum = verify ? 2 * count : count;
-    progress(0, maximum);
-    phase(QStringLiteral("Erasing the flash"));
-    client_.erase_flash();
-
-    link_.log.log_line(QStringLiteral("Start Write Command"));
-    link_.log.log_line(QString());
-    for (int i = 0; i < count; ++i) {
-        checkStop();
-        const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
-        phase(QStringLiteral("Writing block %1 of %2").arg(i + 1).arg(count));
-        client_.write_chunk(chunk, blockStep(i, count, chunk.address));
-        progress(i + 1, maximum);
-    }
-    if (!verify)
-        return {};
-    for (int i = 0; i < count; ++i) {
-        checkStop();
-        const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
-        const QString step = blockStep(i, count, chunk.address);
-        phase(QStringLiteral("Verifying block %1 of %2").arg(i + 1).arg(count));
-        const QByteArray readBack =
-            client_.read_memory(chunk.address, static_cast<int>(chunk.bytes.size()), step);
-        if (const QString different = mismatch(chunk, readBack, step); !different.isEmpty())
-            return different;
-        progress(count + i + 1, maximum);
-    }
-    link_.log.log_line(QStringLiteral("read-back of %1 blocks matches the image").arg(count));
-    return {};
+    return verified ? UpgradeOutcome::Started : UpgradeOutcome::StartedUnverified;
 }
 
 } // namespace
@@ -245,9 +341,9 @@ void log_chunks(Log& log, const ChunkPlan& plan) {
     }
 }
 
-UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const QByteArray& image,
+UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const UpgradeRequest& request,
                                     const UpgradeView& view) {
-    return Procedure(link, view).run(image);
+    return Procedure(link, view).run(request);
 }
 
 } // namespace brivo

@@ -13,20 +13,24 @@ class Log;
 class MessageExchange;
 struct ChunkPlan;
 
-// The pause between the last block and the completion message.
-constexpr int kUpgradeSettlePauseMs = 2000;
-
 inline const char* const kUpgradeCompleteText =
     "Firmware Upgrade Complete, device will now restart";
+inline const char* const kStandInRefusedText =
+    "This image is a stand-in made for the virtual pedal, not the maker's firmware: written "
+    "to a real pedal it would replace its firmware with filler. Choose the maker's firmware "
+    "file (Firmware file...). Nothing was sent to the pedal.";
 
 // What the window shows while an upgrade runs.
 struct UpgradeView {
     std::function<void(const QString& phase)> showPhase;
     std::function<void(int value, int maximum)> showProgress;
-    // Asked between blocks: the user is closing the editor.
+    // Asked while waiting on the pedal: the user is closing the editor.
     std::function<bool()> stopRequested;
     // Runs after the completion message is closed, before the start command.
     std::function<void()> beforeStart;
+    // The pedal confirmed the start: it runs its new firmware, not the
+    // bootloader, from now on.
+    std::function<void()> firmwareStarted;
 };
 
 // The link, log and dialogs the upgrade works with.
@@ -45,8 +49,17 @@ enum class UpgradeOutcome {
     Failed,
     // Written, verified and started.
     Started,
-    // Written and verified, but the start command was not confirmed.
+    // Written and started, but the bootloader could not read it back.
+    StartedUnverified,
+    // Written (and verified when it could be), but the start was not confirmed.
     StartUnconfirmed,
+};
+
+struct UpgradeRequest {
+    QByteArray image;
+    // The bootloader's state is not known (an earlier attempt failed, or was
+    // stopped): synchronise with it before the first command.
+    bool resynchronise = false;
 };
 
 // Logs the blocks of an image as the console has always shown them.
@@ -54,12 +67,13 @@ void log_chunks(Log& log, const ChunkPlan& plan);
 
 // The whole upgrade: the image is checked, the bootloader's commands asked,
 // the flash erased and written block by block, read back when the bootloader
-// offers Read Memory, and only when every step was acknowledged and every
-// byte matched does the user hear "Complete" and the new firmware start.
-// Any failure stops there with a message naming the step, the address and
-// what to do next; nothing that follows is sent. Takes the link's exchange
-// slot for the whole run.
-UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const QByteArray& image,
+// can, and only when every step was acknowledged and every byte matched does
+// the user hear "Complete" and the new firmware start. Any failure stops
+// there with a message naming the step, the address and what to do next;
+// nothing that follows is sent. Takes the link's exchange slot for the whole
+// run; the link's framing and latency timer are the caller's (8E1 since the
+// bootloader check) and are put back as they were.
+UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const UpgradeRequest& request,
                                     const UpgradeView& view);
 
 } // namespace brivo

@@ -6,14 +6,18 @@
 #include "base/Log.h"
 #include "catalogue/Resources.h"
 #include "firmware/TwoToneProgressBar.h"
+#include "base/Task.h"
 #include "session/PedalSession.h"
+#include "link/D2XXUnit.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardItemModel>
 
 namespace brivo {
 
@@ -24,6 +28,10 @@ constexpr int kClientHeight = 183;
 constexpr int kFileItem = 2;
 const QString kFileItemText = QStringLiteral("Firmware file...");
 const QString kFirmwareFileFilter = QStringLiteral("Firmware image (*.bin);;All files (*)");
+const QString kMakerFirmwareFolder = QStringLiteral(BRIVO_MAKER_FIRMWARE_DIR);
+const QString kStandInHint =
+    QStringLiteral("The carried images are stand-ins for the virtual pedal: choose the maker's "
+                   "firmware file.");
 } // namespace
 
 TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession& session,
@@ -63,6 +71,43 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession
     lblPhase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
+QString TformFirmwareUpgrade::makerImagePath(const QString& itemText) const {
+    if (kMakerFirmwareFolder.isEmpty())
+        return {};
+    const QDir folder(kMakerFirmwareFolder);
+    for (const QString& entry : folder.entryList(QDir::Files)) {
+        const QString base =
+            entry.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ? entry.chopped(4) : entry;
+        if (base.compare(itemText, Qt::CaseInsensitive) == 0)
+            return folder.filePath(entry);
+    }
+    return {};
+}
+
+void TformFirmwareUpgrade::updateImageItems() {
+    const bool realPedal = (!isConnected || isConnected()) && !link_.device.deviceIsSimulated();
+    auto* model = qobject_cast<QStandardItemModel*>(cmbFirmwareChoose->model());
+    bool hinted = false;
+    for (int row = 0; row < kFileItem; ++row) {
+        const bool offered =
+            !realPedal || !makerImagePath(cmbFirmwareChoose->itemText(row)).isEmpty();
+        if (model != nullptr)
+            model->item(row)->setEnabled(offered);
+        cmbFirmwareChoose->setItemData(row, offered ? QVariant() : QVariant(kStandInHint),
+                                       Qt::ToolTipRole);
+        hinted = hinted || !offered;
+    }
+    if (hinted && !running_ && (lblPhase->text().isEmpty() || lblPhase->text() == kStandInHint))
+        lblPhase->setText(kStandInHint);
+    else if (!hinted && lblPhase->text() == kStandInHint)
+        lblPhase->clear();
+}
+
+void TformFirmwareUpgrade::showEvent(QShowEvent* event) {
+    updateImageItems();
+    QWidget::showEvent(event);
+}
+
 void TformFirmwareUpgrade::FirmwareSelect() {
     const int index = cmbFirmwareChoose->currentIndex();
     if (index < 0)
@@ -97,6 +142,14 @@ QByteArray TformFirmwareUpgrade::read_firmware_image() {
             throw EditorError(QStringLiteral("Cannot read the firmware file %1: %2")
                                   .arg(imageName, file.errorString()));
         image = file.readAll();
+    } else if (const QString maker = makerImagePath(imageName);
+               !maker.isEmpty() && !link_.device.deviceIsSimulated()) {
+        // A real pedal gets the maker's image, never the stand-in.
+        QFile file(maker);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EditorError(QStringLiteral("Cannot read the firmware file %1: %2")
+                                  .arg(maker, file.errorString()));
+        image = file.readAll();
     } else {
         const std::optional<QByteArray> resource = resources::find(imageName);
         if (!resource)
@@ -117,12 +170,18 @@ void TformFirmwareUpgrade::setRunning(bool running) {
         onRunningChanged(running);
 }
 
-namespace {
-Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view) {
-    run_firmware_upgrade(link, image, view);
+Task<void> TformFirmwareUpgrade::upgradeTask(QByteArray image, UpgradeView view) {
+    UpgradeOutcome outcome = UpgradeOutcome::Failed;
+    try {
+        outcome = run_firmware_upgrade(link_, {image, resynchronise_}, view);
+    } catch (...) {
+        // The bootloader may be anywhere in a frame: the next try starts over.
+        resynchronise_ = true;
+        throw;
+    }
+    resynchronise_ = outcome == UpgradeOutcome::Refused || outcome == UpgradeOutcome::Failed;
     co_return;
 }
-} // namespace
 
 void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (running_ || completed_)
@@ -143,12 +202,15 @@ void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
         completed_ = true;
         btnUpgradeFirmware->setEnabled(false);
     };
+    view.firmwareStarted = [this] {
+        if (onFirmwareStarted)
+            onFirmwareStarted();
+    };
     setRunning(true);
     // The upgrade holds the link to itself: the session refuses every other
     // command until it ends, and reports its failure.
-    session_.runConversation(Conversation::Firmware, [this, image, view]() -> Task<> {
-        return upgradeTask(link_, image, view);
-    });
+    session_.runConversation(Conversation::Firmware,
+                             [this, image, view] { return upgradeTask(image, view); });
     setRunning(false);
 }
 

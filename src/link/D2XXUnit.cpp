@@ -125,6 +125,14 @@ FT_STATUS D2XXUnit::SetFTLatencyTimer(UCHAR ms) {
     return driver_.FT_SetLatencyTimer(ftHandle, ms);
 }
 
+FT_STATUS D2XXUnit::GetFTLatencyTimer(UCHAR* ms) {
+    return driver_.FT_GetLatencyTimer(ftHandle, ms);
+}
+
+FT_STATUS D2XXUnit::SetFTLineFraming(UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
+    return driver_.FT_SetDataCharacteristics(ftHandle, wordLength, stopBits, parity);
+}
+
 FT_STATUS D2XXUnit::ReadFTEEPROMWord(DWORD address) {
     WORD value = 0;
     const FT_STATUS status = driver_.FT_ReadEE(ftHandle, address, &value);

@@ -50,6 +50,12 @@ class D2XXUnit {
     // `notify` runs when bytes arrive or the port fails; false where the
     // driver cannot tell (the caller polls).
     bool SetFTEventNotification(std::function<void()> notify);
+    FT_STATUS GetFTLatencyTimer(UCHAR* ms);
+    // The open device is the in-process virtual pedal.
+    bool deviceIsSimulated() { return driver_.isSimulated(ftHandle); }
+    // Silent: the line's framing for a while (the bootloader's 8E1), leaving
+    // the settings applied at each connection as they are.
+    FT_STATUS SetFTLineFraming(UCHAR wordLength, UCHAR stopBits, UCHAR parity);
 
     // Reports "label + suffix" when status is not 0 to the reporter: the
     // session, which tells the user once per failed command.

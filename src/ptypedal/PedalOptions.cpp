@@ -23,6 +23,13 @@ QString pedalOptionsHelp() {
         "Connect with: brivo-editor --driver serial --port <path>\n\n"
         "  --firmware-version N     firmware version the pedal reports\n"
         "  --bootloader             start in the processor's bootloader (for an upgrade)\n"
+        "  --bootloader-framing F   the framing the client is taken to use with the\n"
+        "                           bootloader, which a pty cannot show: 8e1 (the default,\n"
+        "                           as every bootloader client sets) or 8n1 (bytes sent\n"
+        "                           back to back are then misframed, even-weight answers\n"
+        "                           lost)\n"
+        "  --latency-ms N           the bridge's latency timer, 1 to 255 ms (default 16);\n"
+        "                           a host's serial driver sets it, which a pty cannot carry\n"
         "  --silent                 act on every message but never answer\n"
         "  --reply-delay-ms N       wait N ms before every answer\n"
         "  --split-replies B:G      send answers in pieces of B bytes, G ms apart\n"
@@ -84,6 +91,12 @@ std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QStr
                 options.replyDelayMs = *n;
             else
                 options.unplugAfterMs = *n;
+        } else if (name == QLatin1String("--latency-ms")) {
+            const auto text = value();
+            const auto n = text ? number(*text, 1) : std::nullopt;
+            if (!n || *n > 255)
+                return bad(QStringLiteral("needs a number from 1 to 255"));
+            options.latencyMs = *n;
         } else if (name == QLatin1String("--split-replies")) {
             const auto text = value();
             const QStringList parts = text ? text->split(QLatin1Char(':')) : QStringList();
@@ -93,6 +106,11 @@ std::optional<PedalOptions> parsePedalOptions(const QStringList& arguments, QStr
                 return bad(QStringLiteral("needs BYTES:GAP_MS, e.g. 8:20"));
             options.splitChunkBytes = *bytes;
             options.splitGapMs = *gap;
+        } else if (name == QLatin1String("--bootloader-framing")) {
+            const QString text = value().value_or(QString()).toLower();
+            if (text != QLatin1String("8e1") && text != QLatin1String("8n1"))
+                return bad(QStringLiteral("needs 8e1 or 8n1"));
+            options.clientSpeaks8E1 = text == QLatin1String("8e1");
         } else if (name == QLatin1String("--link")) {
             const auto text = value();
             if (!text || text->isEmpty())
@@ -112,6 +130,11 @@ void applyPedalOptions(const PedalOptions& options, VirtualPedal& pedal) {
     pedal.setSilent(options.silent);
     pedal.setReplyDelayMs(options.replyDelayMs);
     pedal.setSplitReplies(options.splitChunkBytes, options.splitGapMs);
+    // The pty's line settings are always 8N1: following the processor means
+    // 8E1 with the bootloader.
+    pedal.setClientFollowsProcessor(options.clientSpeaks8E1);
+    if (options.latencyMs)
+        pedal.setBridgeLatencyTimerMs(static_cast<UCHAR>(*options.latencyMs));
     if (options.bootloader)
         pedal.enterBootloader();
 }

@@ -14,7 +14,13 @@ struct PedalOptions {
     bool silent = false;
     // The processor waits in its bootloader, ready for a firmware upgrade.
     bool bootloader = false;
+    // A pty carries no parity, so the pedal cannot see its client's framing:
+    // it takes the client to speak the bootloader's 8E1 to the bootloader
+    // (as every bootloader client does), or 8N1 throughout.
+    bool clientSpeaks8E1 = true;
     int replyDelayMs = 0;
+    // The bridge's latency timer, when not its default.
+    std::optional<int> latencyMs;
     int splitChunkBytes = 0;
     int splitGapMs = 0;
     // After this long the pty is closed, as a pedal pulled out (negative: never).

@@ -2,6 +2,7 @@
 
 #include "base/EditorError.h"
 #include "base/Log.h"
+#include "firmware/LinkFraming.h"
 #include "link/LinkSettings.h"
 #include "link/ReplyRules.h"
 
@@ -32,7 +33,8 @@ const QString kConnectionLostText =
 
 PedalSession::PedalSession(Clock& clock, Log& log, QObject* parent)
     : QObject(parent), clock_(clock), log_(log), device_(driver_, clock),
-      exchange_(device_, log, clock), nextTimer_(clock, [this] { runNext(); }) {
+      exchange_(device_, log, clock), firmwareExchange_(device_, log, clock, firmwareFlags_),
+      nextTimer_(clock, [this] { runNext(); }) {
     device_.setReporter([this](const QString& text) { reportDriverFailure(text); });
     // The link's settings, applied at each connection.
     device_.ftBaudRate = kLinkBaudRate;
@@ -232,6 +234,9 @@ void PedalSession::disconnectPedal() {
 }
 
 void PedalSession::setUpgradeMode(bool on) {
+    // Upgrade Mode ends: the link speaks the firmware's 8N1 again.
+    if (upgradeMode_ && !on && isConnected())
+        use_firmware_framing(device_, log_);
     upgradeMode_ = on;
     emit stateChanged();
 }

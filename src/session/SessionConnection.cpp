@@ -1,6 +1,9 @@
 // Listing, connecting and the bootloader check of an upgrade-mode connection.
 #include "base/EditorError.h"
 #include "base/Log.h"
+#include "firmware/BootloaderClient.h"
+#include "firmware/D2xxBootloaderLink.h"
+#include "firmware/LinkFraming.h"
 #include "link/EepromIdentity.h"
 #include "link/HexText.h"
 #include "link/OpenFailure.h"
@@ -8,13 +11,6 @@
 
 namespace brivo {
 
-namespace {
-constexpr std::uint8_t kBootloaderSyncByte = 0x7F;
-// The sync byte's answer is one byte from a part that is waiting for it.
-constexpr int kBootloaderSyncTimeoutMs = 1000;
-const QByteArray kAckText = QByteArrayLiteral("79");
-const QByteArray kNackText = QByteArrayLiteral("1F");
-} // namespace
 
 ScanResult PedalSession::scan(bool quiet) {
     ScanResult result;
@@ -80,29 +76,21 @@ void PedalSession::readEepromIdentity() {
 }
 
 Task<> PedalSession::checkBootloader() {
-    const auto sync = [this]() -> Task<QByteArray> {
-        device_.txBuffer[0] = kBootloaderSyncByte;
-        device_.WriteFTDevice(1);
-        try {
-            std::optional<QByteArray> reply =
-                co_await exchange_.receiveReply(kBootloaderSyncTimeoutMs, true);
-            co_return reply.value_or(QByteArray());
-        } catch (const EditorError&) {
-            co_return QByteArray();
-        }
-    };
-    QByteArray reply = co_await sync();
-    bool found = reply == kAckText;
-    if (reply.isEmpty() && device_.GetFTQueueStatus() == FT_OK) {
-        // A bootloader synchronised by an earlier connection takes the byte
-        // as the start of a command; a second one makes a bad command, which
-        // it refuses. So a refusal now means it is there and listening.
-        reply = co_await sync();
-        found = reply == kNackText;
-        if (found)
-            log_.log_line(QStringLiteral("bootloader already synchronised"));
+    // From here to the Go the link speaks the bootloader's framing.
+    if (use_bootloader_framing(device_, log_) == FramingChange::Refused) {
+        emit notice(QString::fromLatin1(kParityRefusedText));
+        co_return;
     }
-    log_.log_line(QStringLiteral("received Byte: ") + QString::fromLatin1(reply));
+    D2xxBootloaderLink link(device_, firmwareExchange_, clock_);
+    BootloaderClient client(link, log_);
+    bool found = false;
+    try {
+        found = client.synchronise();
+    } catch (const BootloaderError& e) {
+        log_.log_line(e.text());
+    }
+    if (!found)
+        use_firmware_framing(device_, log_);
     bootloaderFound_ = found;
     emit stateChanged();
     emit notice(found ? QStringLiteral("Connection to bootloader succeeded")

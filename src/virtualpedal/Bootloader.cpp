@@ -16,6 +16,9 @@ constexpr std::uint8_t kReadMemory = 0x11;
 constexpr std::uint8_t kGo = 0x21;
 constexpr std::uint8_t kWriteMemory = 0x31;
 constexpr std::uint8_t kErase = 0x43;
+constexpr std::uint8_t kExtendedErase = 0x44;
+// Write Memory programs whole 32-bit words.
+constexpr std::size_t kWriteWordBytes = 4;
 constexpr std::uint8_t kErased = 0xFF;
 constexpr std::size_t kAddressFrameBytes = 5;
 constexpr std::size_t kReadLengthFrameBytes = 2;
@@ -68,6 +71,7 @@ void Bootloader::reset() {
     state_ = State::AwaitSync;
     frame_.clear();
     silent_ = false;
+    strayBeforeNextAnswer_ = false;
     unplug_ = false;
     jump_.reset();
 }
@@ -96,6 +100,9 @@ std::optional<Bootloader::Answer> Bootloader::answer(std::vector<std::uint8_t> b
                                                      std::int64_t processingUs) {
     if (silent_)
         return std::nullopt;
+    if (strayBeforeNextAnswer_)
+        bytes.insert(bytes.begin(), 0x00);
+    strayBeforeNextAnswer_ = false;
     return Answer{std::move(bytes), processingUs};
 }
 
@@ -129,6 +136,9 @@ bool Bootloader::faultFires(BootloaderFault::Step step, std::optional<std::uint3
         unplug_ = true;
         faulted.reset();
         break;
+    case BootloaderFault::Action::StrayByte:
+        strayBeforeNextAnswer_ = true;
+        return false;
     }
     return true;
 }
@@ -189,7 +199,7 @@ std::optional<Bootloader::Answer> Bootloader::command(std::uint8_t code) {
         std::vector<std::uint8_t> codes = {kGet, kGetVersion, kGetId};
         if (listsReadMemory_)
             codes.push_back(kReadMemory);
-        codes.insert(codes.end(), {kGo, kWriteMemory, kErase});
+        codes.insert(codes.end(), {kGo, kWriteMemory, eraseCommand_});
         std::vector<std::uint8_t> bytes = {kAck, static_cast<std::uint8_t>(codes.size()), kVersion};
         bytes.insert(bytes.end(), codes.begin(), codes.end());
         bytes.push_back(kAck);
@@ -219,6 +229,10 @@ std::optional<Bootloader::Answer> Bootloader::command(std::uint8_t code) {
         state_ = State::AwaitAddress;
         return ack();
     case kErase:
+    case kExtendedErase:
+        // A part knows one of the two.
+        if (code != eraseCommand_)
+            return nack();
         if (faultFires(Step::EraseCommand, std::nullopt, faulted))
             return faulted;
         state_ = State::AwaitEraseCount;
@@ -284,7 +298,7 @@ std::optional<Bootloader::Answer> Bootloader::writeData() {
     if (faultFires(BootloaderFault::Step::WriteData, address_, faulted))
         return faulted;
     const std::size_t count = frame[0] + 1U;
-    if (xorOf(frame) != 0 || !inFlash(address_, count))
+    if (xorOf(frame) != 0 || !inFlash(address_, count) || count % kWriteWordBytes != 0)
         return nack();
     const std::size_t first = address_ - kFlashStart;
     // Programming can only clear bits of erased cells.
@@ -301,7 +315,31 @@ std::optional<Bootloader::Answer> Bootloader::writeData() {
 }
 
 std::optional<Bootloader::Answer> Bootloader::erase() {
+    return command_ == kExtendedErase ? extendedErase() : classicErase();
+}
+
+std::optional<Bootloader::Answer> Bootloader::massErase() {
     std::optional<Answer> faulted;
+    if (faultFires(BootloaderFault::Step::GlobalErase, std::nullopt, faulted))
+        return faulted;
+    std::fill(flash_.begin(), flash_.end(), kErased);
+    nextWrite_ = kFlashStart;
+    return ack(kMassEraseUs);
+}
+
+std::optional<Bootloader::Answer> Bootloader::erasePages(const std::vector<std::size_t>& pages) {
+    for (const std::size_t page : pages)
+        if (page >= kFlashBytes / kPageBytes)
+            return nack();
+    for (const std::size_t page : pages) {
+        const auto first = flash_.begin() + static_cast<std::ptrdiff_t>(page * kPageBytes);
+        std::fill(first, first + kPageBytes, kErased);
+    }
+    return ack(kPageEraseUs * static_cast<std::int64_t>(pages.size()));
+}
+
+// Erase 43: FF 00 for the whole flash, or N, N + 1 page numbers, XOR.
+std::optional<Bootloader::Answer> Bootloader::classicErase() {
     const bool global = frame_[0] == 0xFF;
     const std::size_t whole = global ? 2 : frame_[0] + 3U;
     if (frame_.size() < whole)
@@ -309,25 +347,34 @@ std::optional<Bootloader::Answer> Bootloader::erase() {
     const std::vector<std::uint8_t> frame = std::move(frame_);
     frame_.clear();
     state_ = State::AwaitCommand;
-    if (global) {
-        if (frame[1] != 0x00)
-            return nack();
-        if (faultFires(BootloaderFault::Step::GlobalErase, std::nullopt, faulted))
-            return faulted;
-        std::fill(flash_.begin(), flash_.end(), kErased);
-        nextWrite_ = kFlashStart;
-        return ack(kMassEraseUs);
-    }
+    if (global)
+        return frame[1] == 0x00 ? massErase() : nack();
     if (xorOf(frame) != 0)
         return nack();
-    for (std::size_t k = 1; k + 1 < frame.size(); ++k)
-        if (frame[k] >= kFlashBytes / kPageBytes)
-            return nack();
-    for (std::size_t k = 1; k + 1 < frame.size(); ++k) {
-        const auto first = flash_.begin() + static_cast<std::ptrdiff_t>(frame[k] * kPageBytes);
-        std::fill(first, first + kPageBytes, kErased);
-    }
-    return ack(kPageEraseUs * static_cast<std::int64_t>(frame.size() - 2));
+    return erasePages(std::vector<std::size_t>(frame.begin() + 1, frame.end() - 1));
+}
+
+// Extended Erase 44: FF FF 00 for the whole flash (FF FE, FF FD for a bank,
+// which this part has not), or a 2-byte N, N + 1 page numbers of 2 bytes, XOR.
+std::optional<Bootloader::Answer> Bootloader::extendedErase() {
+    if (frame_.size() < 2)
+        return std::nullopt;
+    const bool special = frame_[0] == 0xFF && frame_[1] >= 0xF0;
+    const std::size_t pages = special ? 0 : ((std::size_t{frame_[0]} << 8) | frame_[1]) + 1;
+    const std::size_t whole = special ? 3 : 2 + 2 * pages + 1;
+    if (frame_.size() < whole)
+        return std::nullopt;
+    const std::vector<std::uint8_t> frame = std::move(frame_);
+    frame_.clear();
+    state_ = State::AwaitCommand;
+    if (xorOf(frame) != 0)
+        return nack();
+    if (special)
+        return frame[1] == 0xFF ? massErase() : nack();
+    std::vector<std::size_t> numbers;
+    for (std::size_t k = 0; k < pages; ++k)
+        numbers.push_back((std::size_t{frame[2 + 2 * k]} << 8) | frame[3 + 2 * k]);
+    return erasePages(numbers);
 }
 
 std::optional<int> Bootloader::flashFirmwareVersion() const {

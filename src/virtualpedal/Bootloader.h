@@ -32,7 +32,10 @@ struct BootloaderFault {
         // Stops answering from this step on, until the part is reset.
         Silence,
         // The cable comes out half-way through the step's frame.
-        Unplug
+        Unplug,
+        // A byte of noise (00) reaches the host before the step's answer;
+        // the step itself goes on as usual.
+        StrayByte
     };
     Step step = Step::None;
     Action action = Action::Nack;
@@ -40,11 +43,10 @@ struct BootloaderFault {
 };
 
 // The serial bootloader in the pedal processor's system memory: the USART
-// protocol (sync, Get, Get Version, Get ID, Read Memory, Go, Write Memory,
-// Erase) over a flash of 128 KB from 08000000. Erased bytes read FF; a write
-// over bytes that are not erased is refused, as real flash would. Knows
-// nothing of time but the stamps it is given; erase and write take their
-// time before the ACK leaves.
+// protocol (sync, Get, Get Version, Get ID, Read Memory, Go, Write Memory of
+// whole words, Erase or Extended Erase) over a flash of 128 KB from 08000000. Erased bytes read FF;
+// a write over bytes that are not erased is refused, as real flash would. Knows nothing of time but
+// the stamps it is given; erase and write take their time before the ACK leaves.
 class Bootloader {
   public:
     static constexpr std::uint32_t kFlashStart = 0x08000000;
@@ -86,6 +88,8 @@ class Bootloader {
     // that does not take its value.
     void corruptFlashByte(std::uint32_t address, std::uint8_t mask);
     void setListsReadMemory(bool lists) { listsReadMemory_ = lists; }
+    // Erase 43 or Extended Erase 44; Get lists it, and the other is unknown.
+    void setEraseCommand(std::uint8_t code) { eraseCommand_ = code; }
     bool synchronised() const { return state_ != State::AwaitSync; }
     // Every command code taken, in order.
     const std::vector<std::uint8_t>& commandsTaken() const { return commands_; }
@@ -107,6 +111,10 @@ class Bootloader {
     std::optional<Answer> readLength();
     std::optional<Answer> writeData();
     std::optional<Answer> erase();
+    std::optional<Answer> classicErase();
+    std::optional<Answer> extendedErase();
+    std::optional<Answer> massErase();
+    std::optional<Answer> erasePages(const std::vector<std::size_t>& pages);
     std::optional<Answer> ack(std::int64_t processingUs = kAnswerUs);
     std::optional<Answer> nack();
     std::optional<Answer> answer(std::vector<std::uint8_t> bytes, std::int64_t processingUs);
@@ -125,7 +133,9 @@ class Bootloader {
     std::optional<std::uint32_t> jump_;
     bool unplug_ = false;
     bool silent_ = false;
+    bool strayBeforeNextAnswer_ = false;
     bool listsReadMemory_ = true;
+    std::uint8_t eraseCommand_ = 0x43;
     BootloaderFault fault_;
     std::vector<std::pair<std::uint32_t, std::uint8_t>> corrupt_;
     std::vector<std::uint8_t> commands_;

@@ -15,6 +15,8 @@ struct FaultInjection {
     // Answers leave in pieces of this many bytes (0: whole), `splitGapMs` apart.
     int splitChunkBytes = 0;
     int splitGapMs = 0;
+    // A bridge (or adapter) that cannot frame with parity refuses it.
+    bool parityRefused = false;
     // Extra time before every answer starts.
     int replyDelayMs = 0;
     // Sent in front of the next answer, then forgotten.

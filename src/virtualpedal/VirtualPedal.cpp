@@ -53,9 +53,11 @@ bool VirtualPedal::deliver(std::uint8_t byte, std::int64_t atNs) {
 void VirtualPedal::startFromFlash(std::uint32_t address) {
     if (address != Bootloader::kFlashStart || !bootloader_.flashStartsAProgram()) {
         mode_ = Mode::Halted;
+        updateFraming();
         return;
     }
     mode_ = Mode::Application;
+    updateFraming();
     processor_.resetParser();
     processor_.setFirmwareVersion(bootloader_.flashFirmwareVersion().value_or(0));
 }
@@ -63,8 +65,24 @@ void VirtualPedal::startFromFlash(std::uint32_t address) {
 void VirtualPedal::enterBootloader() {
     advance();
     mode_ = Mode::Bootloader;
+    updateFraming();
     bootloader_.reset();
     processor_.resetParser();
+}
+
+void VirtualPedal::updateFraming() {
+    // The bootloader's USART runs 8E1 whatever the firmware's link uses.
+    const Framing processor = mode_ == Mode::Bootloader ? k8E1 : k8N1;
+    link_.setProcessorFraming(processor);
+    link_.setHostFraming(clientFollowsProcessor_
+                             ? processor
+                             : framingOf(line_.wordLength, line_.stopBits, line_.parity));
+}
+
+void VirtualPedal::setClientFollowsProcessor(bool follows) {
+    advance();
+    clientFollowsProcessor_ = follows;
+    updateFraming();
 }
 
 const std::vector<std::uint8_t>& VirtualPedal::flash() {
@@ -79,7 +97,9 @@ const std::vector<std::uint8_t>& VirtualPedal::bootloaderCommands() {
 
 bool VirtualPedal::hasBytesInFlight() {
     advance();
-    return link_.bytesToProcessor() + link_.bytesFromProcessor() > 0;
+    // Bytes the bridge has handed over but the host has not read count too:
+    // the last packet of an answer may have been sent just now.
+    return link_.bytesToProcessor() + link_.bytesFromProcessor() + link_.hostQueued() > 0;
 }
 
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
@@ -271,7 +291,11 @@ FT_STATUS VirtualPedal::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits,
     const bool stopOk = stopBits == FT_STOP_BITS_1 || stopBits == FT_STOP_BITS_2;
     if (!wordOk || !stopOk || parity > kLastParity)
         return FT_INVALID_PARAMETER;
+    if (faults_.parityRefused && parity != FT_PARITY_NONE)
+        return FT_INVALID_PARAMETER;
+    advance();
     line_ = {line_.baudRate, wordLength, stopBits, parity};
+    updateFraming();
     return FT_OK;
 }
 

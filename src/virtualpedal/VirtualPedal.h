@@ -70,6 +70,11 @@ class VirtualPedal {
     void replug();
     void setSplitReplies(int chunkBytes, int gapMs);
     void setReplyDelayMs(int ms) { faults_.replyDelayMs = ms; }
+    void setParityRefused(bool refused) { faults_.parityRefused = refused; }
+    // The bridge's latency timer as a host behind a pty would have set it
+    // (the serial driver's low-latency flag gives 1 ms), which the pty
+    // cannot carry.
+    void setBridgeLatencyTimerMs(UCHAR ms) { setLatencyTimer(ms); }
     void injectGarbage(const std::vector<std::uint8_t>& bytes);
     void setFirmwareVersion(int version) { processor_.setFirmwareVersion(version); }
     const FaultInjection& faults() const { return faults_; }
@@ -88,6 +93,15 @@ class VirtualPedal {
     }
     void setBootloaderListsReadMemory(bool lists) { bootloader_.setListsReadMemory(lists); }
     const std::vector<std::uint8_t>& bootloaderCommands();
+    // Erase 43 (the default) or Extended Erase 44: a part offers one of them.
+    void setBootloaderEraseCommand(std::uint8_t code) { bootloader_.setEraseCommand(code); }
+
+    // The framing of the host's bytes on the line. A host's bridge takes it
+    // from the line settings; a pseudo-terminal carries none, so the pty
+    // pedal assumes its client speaks what the processor speaks (8E1 to the
+    // bootloader, 8N1 to the firmware) unless told it stays at the line
+    // settings' framing.
+    void setClientFollowsProcessor(bool follows);
 
     // The physical controls.
     void moveController(int controller, int position);
@@ -120,8 +134,9 @@ class VirtualPedal {
 
     // Brings the simulation up to the clock's present.
     void advance();
-    // True while bytes travel either way or wait in the bridge: whoever runs
-    // the pedal in real time must keep advancing it until this is false.
+    // True while bytes travel either way, wait in the bridge or wait for the
+    // host to read them: whoever runs the pedal in real time must keep
+    // advancing it (and handing over what is queued) until this is false.
     bool hasBytesInFlight();
 
   private:
@@ -147,6 +162,8 @@ class VirtualPedal {
     // byte ended with the cable pulled.
     bool deliver(std::uint8_t byte, std::int64_t atNs);
     void startFromFlash(std::uint32_t address);
+    // Each end of the line at its framing: the processor's by what runs on it.
+    void updateFraming();
     void pullCable();
     std::int64_t nowNs() const;
 
@@ -169,6 +186,7 @@ class VirtualPedal {
     Mode mode_ = Mode::Application;
     FaultInjection faults_;
     std::vector<WriteRecord> writes_;
+    bool clientFollowsProcessor_ = false;
 };
 
 } // namespace brivo

@@ -84,6 +84,13 @@ FT_STATUS VirtualPort::setLatencyTimer(UCHAR ms) {
     return pedal_->setLatencyTimer(ms);
 }
 
+FT_STATUS VirtualPort::getLatencyTimer(UCHAR* ms) {
+    if (!alive())
+        return FT_IO_ERROR;
+    *ms = static_cast<UCHAR>(pedal_->latencyTimerNs() / 1'000'000);
+    return FT_OK;
+}
+
 FT_STATUS VirtualPort::close() {
     notify_ = nullptr;
     watchTimer_.reset();

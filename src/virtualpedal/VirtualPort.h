@@ -25,6 +25,10 @@ class VirtualPort final : public Port {
     FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override;
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
     FT_STATUS setLatencyTimer(UCHAR ms) override;
+    FT_STATUS getLatencyTimer(UCHAR* ms) override;
+    // Sleeps until the answer is there (or a short slice has passed, so the
+    // waiting editor keeps its windows alive).
+    bool simulated() const override { return true; }
     FT_STATUS close() override;
     // Bytes the host can read, and an unplug, are noticed on the pedal's
     // clock: while bytes travel, the port looks every kWatchIntervalUs.

@@ -121,8 +121,8 @@ TEST(ConfigOfStatus, ALoadedFilesAssignmentsReplaceThePedalsAndLimitOnlyAssigned
     EXPECT_EQ(params.assignMatrix[2][1], 0u);
     EXPECT_EQ(params.assignedFlags[1], 0);
     EXPECT_EQ(params.assignMatrix[6][2], 1u);
-    EXPECT_EQ(params.minLimits[0], limit_of_percent(10));
-    EXPECT_EQ(params.maxLimits[0], limit_of_percent(90));
+    EXPECT_EQ(params.minLimits[0], limit_of_percent(10, LimitKind::Minimum));
+    EXPECT_EQ(params.maxLimits[0], limit_of_percent(90, LimitKind::Maximum));
     EXPECT_EQ(params.minLimits[1], 0u) << "an unassigned pot keeps its limits";
     EXPECT_EQ(params.maxLimits[1], 1023u);
     // The table that goes out carries them.

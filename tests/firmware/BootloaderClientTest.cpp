@@ -1,6 +1,7 @@
-// The bootloader client against a scripted bridge: answers in pieces, wrong
-// bytes, silence.
+// The bootloader conversation against a scripted bridge: answers in pieces,
+// wrong and stray bytes, silence, and the frames as they leave.
 #include "firmware/BootloaderClient.h"
+#include "firmware/D2xxBootloaderLink.h"
 #include "firmware/FirmwareImage.h"
 #include "link/LinkFixture.h"
 
@@ -8,6 +9,7 @@ namespace brivo::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+const bootloader::MassErase kErase43{bootloader::kErase, {0xFF, 0x00}};
 
 class BootloaderClientTest : public LinkFixture {
   protected:
@@ -26,7 +28,8 @@ class BootloaderClientTest : public LinkFixture {
         return std::nullopt;
     }
 
-    BootloaderClient client{unit, exchange, log, clock};
+    D2xxBootloaderLink link{unit, exchange, clock};
+    BootloaderClient client{link, log};
 };
 
 TEST_F(BootloaderClientTest, AGetAnswerInTwoPiecesIsTakenWhole) {
@@ -47,8 +50,12 @@ TEST_F(BootloaderClientTest, AnythingButAckEndsTheStepWithWhatCame) {
     } cases[] = {
         {{0x1F}, ReplyFault::Nack, "the pedal refused (NACK) the erase command."},
         {{0x42},
-         ReplyFault::UnexpectedByte,
+         ReplyFault::UnexpectedBytes,
          "the pedal answered 42 instead of ACK to the erase command."},
+        // An ACK of even weight at 8N1 reaches a tty as a framing error: 00.
+        {{0x00, 0x79},
+         ReplyFault::UnexpectedBytes,
+         "the pedal answered 00 instead of ACK to the erase command."},
         {{}, ReplyFault::NoReply, "the pedal did not answer the erase command within 1000 ms."},
     };
     for (const auto& c : cases) {
@@ -58,13 +65,42 @@ TEST_F(BootloaderClientTest, AnythingButAckEndsTheStepWithWhatCame) {
             bridge.arrive(clock.nowUs() + 500, c.answer);
         const std::int64_t startMs = clock.nowMs();
         QString text;
-        EXPECT_EQ(faultOf([&] { client.erase_flash(); }, &text), c.fault);
+        EXPECT_EQ(faultOf([&] { client.erase_flash(kErase43); }, &text), c.fault);
         EXPECT_EQ(text, QLatin1String(c.says));
         EXPECT_EQ(bridge.writes.back(), (Bytes{0x43, 0xBC})) << "nothing after the failed step";
         if (c.answer.empty()) {
             EXPECT_GE(clock.nowMs() - startMs, 1000);
         }
     }
+}
+
+// A byte left over from before (a late answer, noise) is dropped before each
+// command, so it cannot pass for that command's ACK.
+TEST_F(BootloaderClientTest, AStrayByteIsNeverTakenForAnAck) {
+    bridge.arrive(0, {0x79});
+    bridge.arrive(1000, {0x1F});
+    QString text;
+    EXPECT_EQ(faultOf([&] { client.erase_flash(kErase43); }, &text), ReplyFault::Nack);
+    EXPECT_EQ(bridge.purgeRxCount, 1);
+    // Two answers where one is due: the second is named, not taken.
+    bridge.arrive(clock.nowUs() + 500, {0x79});
+    bridge.arrive(clock.nowUs() + 600, {0x79, 0x79});
+    EXPECT_EQ(faultOf([&] { client.erase_flash(kErase43); }, &text), ReplyFault::UnexpectedBytes);
+    EXPECT_EQ(text, "the pedal answered 79 79 instead of ACK to the erase of the whole flash.");
+    EXPECT_EQ(bridge.writes.back(), (Bytes{0x43, 0xBC})) << "the erase itself was not sent";
+}
+
+// Each frame goes out in one write, the next only after the answer.
+TEST_F(BootloaderClientTest, AShortBlockGoesOutPaddedToWholeWordsFrameByFrame) {
+    for (int k = 0; k < 3; ++k)
+        bridge.arrive(1000 + 100000 * k, {0x79});
+    const Bytes block = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
+    EXPECT_FALSE(faultOf([&] { client.write_chunk(0x08006A00, block, QStringLiteral("b")); }));
+    ASSERT_EQ(bridge.writes.size(), 3u);
+    EXPECT_EQ(bridge.writes[0], (Bytes{0x31, 0xCE}));
+    EXPECT_EQ(bridge.writes[1], (Bytes{0x08, 0x00, 0x6A, 0x00, 0x62}));
+    EXPECT_EQ(bridge.writes[2],
+              (Bytes{0x07, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0xFF, 0xFF, 0x00}));
 }
 
 TEST_F(BootloaderClientTest, AReadBackCutShortIsAFailureNotAMatch) {
@@ -75,8 +111,20 @@ TEST_F(BootloaderClientTest, AReadBackCutShortIsAFailureNotAMatch) {
     EXPECT_EQ(
         faultOf([&] { client.read_memory(0x08000000, 16, QStringLiteral("block 1")); }, &text),
         ReplyFault::BadAnswer);
-    EXPECT_EQ(text, "the pedal's answer to the read-back of block 1 was incomplete.");
+    EXPECT_EQ(text, "the pedal's answer to the read-back of block 1 was incomplete (4 of 17 bytes "
+                    "came).");
     EXPECT_EQ(bridge.writes.back(), (Bytes{0x0F, 0xF0}));
+}
+
+// Synchronised already, the bootloader takes the sync byte as a command and
+// waits; the second makes a bad command: NACK, it is there.
+TEST_F(BootloaderClientTest, ASynchronisedBootloaderIsFoundByTheNackToASecondSync) {
+    bridge.arrive(300'000, {0x1F});
+    bool found = false;
+    EXPECT_FALSE(faultOf([&] { found = client.synchronise(); }));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(bridge.writes, (std::vector<Bytes>{{0x7F}, {0x7F}}));
+    EXPECT_TRUE(log.lines.contains("bootloader already synchronised"));
 }
 
 TEST_F(BootloaderClientTest, AnUnpluggedBridgeEndsTheWaitAtOnce) {

@@ -1,4 +1,5 @@
 #include "firmware/BootloaderFrames.h"
+#include "catalogue/Resources.h"
 #include "firmware/FirmwareImage.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,76 @@ TEST(BootloaderFrames, CommandsCarryTheirComplement) {
     EXPECT_EQ(commandFrame(kGo), (Bytes{0x21, 0xDE}));
     EXPECT_EQ(commandFrame(kGet), (Bytes{0x00, 0xFF}));
     EXPECT_EQ(commandFrame(kReadMemory), (Bytes{0x11, 0xEE}));
-    EXPECT_EQ(globalEraseFrame(), (Bytes{0xFF, 0x00}));
+    EXPECT_EQ(commandFrame(kExtendedErase), (Bytes{0x44, 0xBB}));
+}
+
+// A part offers Erase 43 or Extended Erase 44, and each has its own frame for
+// the whole flash.
+TEST(BootloaderFrames, TheMassEraseIsTheOneTheBootloaderLists) {
+    const struct {
+        Bytes listed;
+        std::optional<std::uint8_t> command;
+        Bytes frame;
+    } cases[] = {
+        {{0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x43}, kErase, {0xFF, 0x00}},
+        {{0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x44}, kExtendedErase, {0xFF, 0xFF, 0x00}},
+        {{0x00, 0x01, 0x02, 0x11, 0x21, 0x31}, std::nullopt, {}},
+    };
+    for (const auto& c : cases) {
+        const auto erase = massEraseFor(c.listed);
+        ASSERT_EQ(erase.has_value(), c.command.has_value());
+        if (!erase)
+            continue;
+        EXPECT_EQ(erase->command, *c.command);
+        EXPECT_EQ(erase->frame, c.frame);
+        std::uint8_t all = 0;
+        for (const std::uint8_t byte : erase->frame)
+            all ^= byte;
+        EXPECT_EQ(all, erase->command == kExtendedErase ? 0 : 0xFF) << "44's checksum is 00";
+    }
+}
+
+// Write Memory takes whole words: the image's last block is padded with FF.
+TEST(BootloaderFrames, WriteBlocksArePaddedToWholeWordsWithErasedBytes) {
+    const struct {
+        Bytes block;
+        Bytes padded;
+    } cases[] = {
+        {{0x01, 0x02, 0x03, 0x04}, {0x01, 0x02, 0x03, 0x04}},
+        {{0xAA}, {0xAA, 0xFF, 0xFF, 0xFF}},
+        {{0x01, 0x02, 0x03, 0x04, 0x05, 0x06}, {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0xFF, 0xFF}},
+        {{0x01, 0x02, 0x03}, {0x01, 0x02, 0x03, 0xFF}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(paddedBlock(c.block), c.padded);
+    // FIRMWARE_5's last block: 28 bytes, a whole number of words already;
+    // an image of 27163 bytes would end in 27 and go out as 28.
+    EXPECT_EQ(dataFrame(paddedBlock(Bytes(27, 0x00))).front(), 0x1B);
+}
+
+// Exactly the answer's bytes, starting with ACK; anything before or instead
+// of it is named.
+TEST(BootloaderFrames, AnAnswerIsAckAndExactlyItsBytes) {
+    const struct {
+        Bytes got;
+        int answerBytes;
+        AnswerKind kind;
+        const char* text;
+    } cases[] = {
+        {{0x79}, 1, AnswerKind::Ack, "79"},
+        {{0x1F}, 1, AnswerKind::Nack, "1F"},
+        {{0x00}, 1, AnswerKind::Other, "00"},
+        {{0x00, 0x79}, 1, AnswerKind::Other, "00 79"},
+        {{0x79, 0x79}, 1, AnswerKind::Other, "79 79"},
+        {{}, 1, AnswerKind::Nothing, "nothing"},
+        {{0x79, 0x01, 0x02}, 5, AnswerKind::Truncated, "79 01 02"},
+        {{0x79, 0x01, 0x02, 0x03, 0x04}, 5, AnswerKind::Ack, "79 01 02 03 04"},
+        {{0x1F, 0x79}, 1, AnswerKind::Other, "1F 79"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(classifyAnswer(c.got, c.answerBytes), c.kind) << bytesText(c.got).toStdString();
+        EXPECT_EQ(bytesText(c.got), QLatin1String(c.text));
+    }
 }
 
 TEST(BootloaderFrames, AddressFramesEndWithTheXorOfTheirBytes) {
@@ -55,18 +125,17 @@ TEST(BootloaderFrames, DataFramesCarryNTheBytesAndTheirChecksum) {
 }
 
 TEST(BootloaderFrames, GetAnswerGivesTheCommandsOnlyWhenWhole) {
-    std::vector<std::uint8_t> commands;
     const Bytes whole = {0x79, 0x03, 0x22, 0x00, 0x11, 0x31, 0x79};
     EXPECT_EQ(getAnswerBytes(whole), 7);
-    ASSERT_TRUE(parseGetAnswer(whole, commands));
-    EXPECT_EQ(commands, (Bytes{0x00, 0x11, 0x31}));
+    EXPECT_EQ(getAnswerBytes(Bytes{0x79}), 2) << "N first";
+    EXPECT_EQ(parseGetAnswer(whole), (Bytes{0x00, 0x11, 0x31}));
     const Bytes notWhole[] = {{},
                               {0x79},
                               {0x79, 0x03, 0x22, 0x00, 0x11, 0x31},
                               {0x79, 0x03, 0x22, 0x00, 0x11, 0x31, 0x1F},
                               {0x1F, 0x03, 0x22, 0x00, 0x11, 0x31, 0x79}};
     for (const Bytes& answer : notWhole)
-        EXPECT_FALSE(parseGetAnswer(answer, commands)) << answer.size();
+        EXPECT_FALSE(parseGetAnswer(answer)) << answer.size();
 }
 
 TEST(SplitImage, CutsBlocksOf256FromTheFlashStart) {
@@ -140,6 +209,26 @@ TEST(CheckImage, RefusesWhatThePedalCouldNotRun) {
                 << refusal->toStdString();
         }
     }
+}
+
+} // namespace
+} // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+// The carried images are stand-ins for the virtual pedal and say so; an image
+// without the mark (the maker's) is not one.
+TEST(StandInMark, TheCarriedImagesCarryItAndOthersDoNot) {
+    for (const char* name : {"FIRMWARE_4", "FIRMWARE_5"}) {
+        const QByteArray image = *resources::find(QLatin1String(name));
+        EXPECT_TRUE(is_stand_in(image)) << name;
+        QByteArray maker = image;
+        maker.replace(QByteArray(kStandInMark), QByteArray(sizeof(kStandInMark) - 1, '\x55'));
+        EXPECT_FALSE(is_stand_in(maker)) << name;
+        EXPECT_EQ(maker.size(), image.size());
+    }
+    EXPECT_FALSE(is_stand_in(QByteArray()));
 }
 
 } // namespace

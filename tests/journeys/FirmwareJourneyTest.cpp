@@ -8,6 +8,7 @@
 #include "params/TformFXParameters.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -49,10 +50,12 @@ TEST_F(FirmwareJourney, UpgradeModeIsACheckMarkThatConnectObeys) {
         << "the EEPROM dump follows the check";
     EXPECT_EQ(editor.dialogs.messages.last(), "Connection to bootloader succeeded");
     EXPECT_TRUE(main().menuStartFirmwareUpgrade->isEnabled());
+    EXPECT_EQ(pedal->lineSettings().parity, FT_PARITY_EVEN) << "the bootloader's framing";
 
     editor.trigger(main().menuFirmwareUpgradeMode);
     EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
     EXPECT_FALSE(editor.editor().session.upgradeMode());
+    EXPECT_EQ(pedal->lineSettings().parity, FT_PARITY_NONE) << "Upgrade Mode ends: 8N1 again";
     // The hidden check box sets the flag alone; the two do not follow each other.
     main().chkFirmwareUpgradeMode->setChecked(true);
     EXPECT_TRUE(editor.editor().session.upgradeMode());
@@ -74,6 +77,7 @@ TEST_F(FirmwareJourney, ConnectToAPedalRunningItsFirmwareFindsNoBootloader) {
     EXPECT_FALSE(main().menuStartFirmwareUpgrade->isEnabled());
     EXPECT_TRUE(main().menuDisconnect->isEnabled()) << "the bridge stays connected";
     EXPECT_TRUE(editor.consoleLines().contains("received Byte: "));
+    EXPECT_EQ(running->lineSettings().parity, FT_PARITY_NONE) << "the firmware's 8N1 again";
 }
 
 TEST_F(FirmwareJourney, ConnectingAgainToASynchronisedBootloaderFindsIt) {
@@ -147,10 +151,13 @@ TEST_F(FirmwareJourney, EachCarriedImageIsWrittenVerifiedAndStarted) {
         fresh.trigger(m.menuStartFirmwareUpgrade);
         EXPECT_FALSE(w.btnUpgradeFirmware->isEnabled());
 
-        // The pedal runs the new firmware: Open FX reads its version.
+        // The pedal runs the new firmware: Upgrade Mode is over, the link is
+        // at 8N1 again, and Open FX reads its version with no further step.
+        EXPECT_FALSE(m.menuFirmwareUpgradeMode->isChecked());
+        EXPECT_FALSE(fresh.editor().session.upgradeMode());
+        EXPECT_EQ(virtualPedal->lineSettings().parity, FT_PARITY_NONE);
         EXPECT_TRUE(m.btnOpenEffect->isEnabled());
         EXPECT_TRUE(m.menuDisconnect->isEnabled());
-        fresh.trigger(m.menuFirmwareUpgradeMode);
         fresh.click(m.btnOpenEffect);
         EXPECT_EQ(m.lblFirmwareVersion->text(), c.version);
     }
@@ -199,6 +206,74 @@ TEST_F(FirmwareJourney, FramesGoOutWholeWithTheBytesOfTheProtocol) {
                                          "address checksum: 08"}));
     EXPECT_EQ(writes[n - 2].bytes, (Bytes{0x21, 0xDE}));
     EXPECT_EQ(writes[n - 1].bytes, (Bytes{0x08, 0x00, 0x00, 0x00, 0x08}));
+}
+
+// The bootloader speaks 8E1; the link follows it from the check of Connect to
+// the Go. A pedal whose bridge cannot frame with parity: no upgrade, and why.
+TEST_F(FirmwareJourney, ABridgeThatRefusesEvenParityStartsNoUpgradeAndSaysWhy) {
+    pedal->setParityRefused(true);
+    editor.trigger(main().menuFirmwareUpgradeMode);
+    editor.trigger(main().menuScan);
+    editor.dialogs.messages.clear();
+    editor.trigger(main().menuConnect);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().startsWith("This port refuses even parity"));
+    EXPECT_EQ(syncBytesSent(*pedal), 0) << "nothing the bootloader would misframe";
+    EXPECT_FALSE(main().menuStartFirmwareUpgrade->isEnabled());
+    EXPECT_TRUE(main().menuDisconnect->isEnabled());
+    EXPECT_TRUE(editor.consoleLines().contains("link framing: 8E1 refused (status 6)"));
+}
+
+// Extended Erase 44 is the only erase some parts offer: FF FF 00 erases all.
+TEST_F(FirmwareJourney, APartWithExtendedEraseGetsItsMassErase) {
+    pedal->setBootloaderEraseCommand(0x44);
+    connectInUpgradeMode();
+    pedal->clearRecord();
+    upgradeWith(kFirmware4Item);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    const auto& writes = pedal->writesReceived();
+    using Bytes = std::vector<std::uint8_t>;
+    ASSERT_GE(writes.size(), 3u);
+    EXPECT_EQ(writes[1].bytes, (Bytes{0x44, 0xBB}));
+    EXPECT_EQ(writes[2].bytes, (Bytes{0xFF, 0xFF, 0x00}));
+    EXPECT_EQ(flashHead(24296), image("Firmware_4"));
+}
+
+// Write Memory takes whole words: an image that does not end on one is
+// padded with FF, and the read-back compares the image's own bytes.
+TEST_F(FirmwareJourney, AnImageNotEndingOnAWordIsPaddedAndVerified) {
+    connectInUpgradeMode();
+    const QByteArray firmware = image("Firmware_5").left(27163);
+    const QString path = editor.documents.filePath("odd.bin");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(firmware);
+    file.close();
+    editor.dialogs.files = {path};
+    window().cmbFirmwareChoose->setCurrentIndex(kFileItem);
+    pedal->clearRecord();
+    editor.click(window().btnUpgradeFirmware);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_EQ(flashHead(firmware.size()), firmware);
+    EXPECT_TRUE(erasedFrom(static_cast<std::size_t>(firmware.size())));
+    const auto& writes = pedal->writesReceived();
+    const auto last = std::find_if(writes.begin(), writes.end(), [](const WriteRecord& w) {
+        return w.bytes == std::vector<std::uint8_t>{0x08, 0x00, 0x6A, 0x00, 0x62};
+    });
+    ASSERT_NE(last, writes.end());
+    EXPECT_EQ((last + 1)->bytes.size(), 30u) << "N, 28 bytes (27 and one FF), checksum";
+    EXPECT_EQ((last + 1)->bytes.front(), 0x1B);
+}
+
+// The latency timer is shortened for the upgrade and given back the value it
+// had, whatever that was.
+TEST_F(FirmwareJourney, TheLatencyTimerGoesBackToTheValueItHad) {
+    connectInUpgradeMode();
+    ASSERT_EQ(editor.editor().session.device().SetFTLatencyTimer(5), FT_OK);
+    upgradeWith(kFirmware4Item);
+    EXPECT_EQ(editor.dialogs.messages, QStringList{kCompleteText});
+    EXPECT_EQ(pedal->latencyTimerNs(), 5'000'000);
+    EXPECT_TRUE(editor.consoleLines().contains("latency timer: 1 ms, was 5 ms"));
 }
 
 } // namespace

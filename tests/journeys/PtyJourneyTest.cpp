@@ -3,14 +3,22 @@
 // on /dev/ttyUSBn.
 #include "EffectCommandsFixture.h"
 #include "app/Editor.h"
+#include "catalogue/Resources.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/TformFirmwareUpgrade.h"
 #include "link/EepromIdentity.h"
 #include "support/PtyPedalHarness.h"
 #include "support/WaitForSession.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QThread>
 #include <QTimer>
 
@@ -123,6 +131,75 @@ TEST_F(PtyJourney, APedalPulledOutDuringAWaitEndsTheCommandWithAMessage) {
     main().menuScan->trigger();
     waitForSession(h.editor().session);
     EXPECT_EQ(h.dialogs.messages, QStringList{"No device found"});
+}
+
+// A pty has no line to carry the bootloader's even parity: the editor says so
+// on one console line and goes on; the pty pedal takes its client to speak
+// 8E1 to the bootloader. The pty pedal is a device outside the editor, like a
+// real pedal: the carried stand-in images are not offered, a file with the
+// stand-in mark is refused, and the image comes from a file without it.
+TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
+    h.withPedal([](VirtualPedal& p) {
+        p.setClientFollowsProcessor(true);
+        // What the serial driver's low-latency flag gives a real ttyUSB.
+        p.setBridgeLatencyTimerMs(1);
+        p.enterBootloader();
+    });
+    main().menuFirmwareUpgradeMode->trigger();
+    main().menuScan->trigger();
+    h.dialogs.messages.clear();
+    main().menuConnect->trigger();
+    ASSERT_EQ(h.dialogs.messages, QStringList{"Connection to bootloader succeeded"});
+    EXPECT_EQ(h.consoleLines().filter(QStringLiteral("link framing:")).size(), 1);
+    EXPECT_TRUE(h.consoleLines().contains(
+        "link framing: the port carries no parity (a pseudo-terminal); the bootloader's 8E1 is "
+        "left to its far end"));
+
+    const QByteArray standIn = *resources::find(QStringLiteral("FIRMWARE_5"));
+    const QByteArray mark(kStandInMark);
+    ASSERT_TRUE(standIn.contains(mark));
+    QByteArray firmware = standIn;
+    firmware.replace(mark, QByteArray(mark.size(), '\x55'));
+    const auto fileOf = [&](const char* name, const QByteArray& bytes) {
+        const QString path = QDir(h.documents.path()).filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    };
+    main().menuStartFirmwareUpgrade->trigger();
+    TformFirmwareUpgrade& window = h.program().formFirmwareUpgrade();
+    auto* items = qobject_cast<QStandardItemModel*>(window.cmbFirmwareChoose->model());
+    ASSERT_NE(items, nullptr);
+    EXPECT_FALSE(items->item(0)->isEnabled());
+    EXPECT_FALSE(items->item(1)->isEnabled());
+    EXPECT_TRUE(items->item(2)->isEnabled());
+    EXPECT_TRUE(window.lblPhase->text().contains("choose the maker's firmware file"));
+
+    h.dialogs.files = {fileOf("stand-in.bin", standIn)};
+    window.cmbFirmwareChoose->setCurrentIndex(2);
+    const std::size_t writesBefore =
+        h.withPedal([](VirtualPedal& p) { return p.writesReceived().size(); });
+    h.dialogs.messages.clear();
+    window.btnUpgradeFirmware->click();
+    ASSERT_EQ(h.dialogs.messages.size(), 1);
+    EXPECT_TRUE(h.dialogs.messages.first().startsWith("This image is a stand-in made for the "
+                                                      "virtual pedal"));
+    EXPECT_EQ(h.withPedal([](VirtualPedal& p) { return p.writesReceived().size(); }), writesBefore)
+        << "nothing sent";
+
+    h.dialogs.files = {fileOf("brivo-5.bin", firmware)};
+    window.cmbFirmwareChoose->setCurrentIndex(-1);
+    window.cmbFirmwareChoose->setCurrentIndex(2);
+    h.dialogs.messages.clear();
+    window.btnUpgradeFirmware->click();
+    ASSERT_EQ(h.dialogs.messages,
+              QStringList{QStringLiteral("Firmware Upgrade Complete, device will now restart")});
+    const auto flash = h.withPedal([](VirtualPedal& p) { return p.flash(); });
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(flash.data()), firmware.size()), firmware);
+    EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
+    main().btnOpenEffect->click();
+    EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
 }
 
 } // namespace

@@ -14,7 +14,8 @@ TEST(PedalOptions, EveryOptionIsTaken) {
     QString fault;
     const auto options = parsePedalOptions(
         {"--firmware-version", "7", "--silent", "--reply-delay-ms", "250", "--split-replies",
-         "8:20", "--unplug-after-ms", "1500", "--link", "/tmp/brivo", "--bootloader"},
+         "8:20", "--unplug-after-ms", "1500", "--link", "/tmp/brivo", "--bootloader",
+         "--bootloader-framing", "8N1", "--latency-ms", "1"},
         fault);
     ASSERT_TRUE(options.has_value()) << fault.toStdString();
     EXPECT_EQ(options->firmwareVersion, 7);
@@ -24,6 +25,8 @@ TEST(PedalOptions, EveryOptionIsTaken) {
     EXPECT_EQ(options->splitGapMs, 20);
     EXPECT_EQ(options->unplugAfterMs, 1500);
     EXPECT_EQ(options->linkPath, "/tmp/brivo");
+    EXPECT_FALSE(options->clientSpeaks8E1);
+    EXPECT_EQ(options->latencyMs, 1);
 
     VirtualClock clock;
     VirtualPedal pedal(clock);
@@ -33,6 +36,7 @@ TEST(PedalOptions, EveryOptionIsTaken) {
     EXPECT_EQ(pedal.faults().replyDelayMs, 250);
     EXPECT_EQ(pedal.faults().splitChunkBytes, 8);
     EXPECT_TRUE(pedal.inBootloader());
+    EXPECT_EQ(pedal.latencyTimerNs(), 1'000'000);
 }
 
 TEST(PedalOptions, NoOptionsLeaveThePedalAsItIs) {
@@ -41,6 +45,10 @@ TEST(PedalOptions, NoOptionsLeaveThePedalAsItIs) {
     ASSERT_TRUE(options.has_value());
     EXPECT_FALSE(options->firmwareVersion.has_value());
     EXPECT_EQ(options->unplugAfterMs, -1);
+    // A pty carries no parity: the pedal takes its client to speak the
+    // bootloader's 8E1, as every bootloader client does.
+    EXPECT_TRUE(options->clientSpeaks8E1);
+    EXPECT_FALSE(options->latencyMs.has_value());
     VirtualClock clock;
     VirtualPedal pedal(clock);
     applyPedalOptions(*options, pedal);
@@ -60,6 +68,8 @@ TEST(PedalOptions, FaultyArgumentsAreRefusedWithTheirReason) {
         {{"--split-replies", "8"}, "--split-replies: needs BYTES:GAP_MS, e.g. 8:20"},
         {{"--split-replies", "0:20"}, "--split-replies: needs BYTES:GAP_MS, e.g. 8:20"},
         {{"--link"}, "--link: needs a path"},
+        {{"--bootloader-framing", "7e2"}, "--bootloader-framing: needs 8e1 or 8n1"},
+        {{"--latency-ms", "0"}, "--latency-ms: needs a number from 1 to 255"},
         {{"--loud"}, "unknown option --loud"},
     };
     for (const auto& c : cases) {

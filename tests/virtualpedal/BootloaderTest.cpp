@@ -28,6 +28,9 @@ class BootloaderTest : public PedalFixture {
     void SetUp() override {
         PedalFixture::SetUp();
         pedal->enterBootloader();
+        // The bootloader's own framing, as every client of it sets.
+        ASSERT_EQ(FT_OK, d2xx.FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1,
+                                                        FT_PARITY_EVEN));
     }
 
     // Sends a frame and returns every byte that came back within 50 ms.
@@ -75,6 +78,49 @@ TEST_F(BootloaderTest, IgnoresEverythingBeforeTheSyncByteThenAnswersTheQueries) 
     EXPECT_EQ(ask({0x11, 0xEE}), Bytes{kNack});
 }
 
+// A part offers Erase 43 or Extended Erase 44; with 44, FF FF 00 erases all.
+TEST_F(BootloaderTest, APartWithExtendedEraseListsItAndTakesItsMassErase) {
+    pedal->setBootloaderEraseCommand(0x44);
+    sync();
+    EXPECT_EQ(ask({0x00, 0xFF}),
+              (Bytes{kAck, 7, 0x22, 0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x44, kAck}));
+    EXPECT_EQ(ask({0x43, 0xBC}), Bytes{kNack});
+    EXPECT_EQ(ask({0x44, 0xBB}), Bytes{kAck});
+    EXPECT_EQ(ask({0xFF, 0xFF, 0x01}), Bytes{kNack}) << "a bad checksum";
+    EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0x00, 0x50, 0x00, 0x20}));
+    EXPECT_EQ(ask({0x44, 0xBB}), Bytes{kAck});
+    EXPECT_EQ(ask({0xFF, 0xFF, 0x00}), Bytes{kAck});
+    EXPECT_EQ(flashAt(kFlash, 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+// The bootloader frames its bytes 8E1. A host at 8N1: bytes written in one
+// piece are misframed after the first; a byte followed by idle time gets
+// through; answer bytes of even weight reach it as framing errors (00).
+TEST_F(BootloaderTest, AHostAt8N1IsMisframedAndLosesEvenWeightAnswerBytes) {
+    ASSERT_EQ(FT_OK,
+              d2xx.FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE));
+    sync();
+    EXPECT_NE(ask({0x00, 0xFF}),
+              (Bytes{kAck, 7, 0x22, 0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x43, kAck}))
+        << "Get written in one piece";
+    // Whatever the misframed bytes began, a sync and a refusal end it.
+    clock.sleepUs(std::int64_t{100} * 1000);
+    ask({0x7F});
+    ask({0x7F});
+    ask({0x7F});
+    // Byte by byte with idle time between, the part hears Get; the answer's
+    // 22, 00, 11 and 21 have even weight.
+    send({0x00});
+    clock.sleepUs(std::int64_t{1} * 1000);
+    EXPECT_EQ(ask({0xFF}), (Bytes{kAck, 7, 0x00, 0x00, 0x01, 0x02, 0x00, 0x00, 0x31, 0x43, kAck}));
+
+    // At 8E1 the same Get, in one piece, is answered whole.
+    ASSERT_EQ(FT_OK,
+              d2xx.FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_EVEN));
+    EXPECT_EQ(ask({0x00, 0xFF}),
+              (Bytes{kAck, 7, 0x22, 0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x43, kAck}));
+}
+
 TEST_F(BootloaderTest, ASyncByteToASynchronisedPartIsTheStartOfABadCommand) {
     sync();
     EXPECT_TRUE(ask({0x7F}).empty());
@@ -92,9 +138,11 @@ TEST_F(BootloaderTest, FlashIsWrittenOnlyWhereErasedAndWithGoodFrames) {
 
     EXPECT_EQ(write(kFlash + 0x100, {1, 2, 3, 4}), (Bytes{kAck, kAck, kAck}));
     EXPECT_EQ(flashAt(kFlash + 0x100, 5), (Bytes{1, 2, 3, 4, 0xFF}));
-    EXPECT_EQ(write(kFlash + 0x102, {9, 9}), (Bytes{kAck, kAck, kNack})) << "not erased";
+    EXPECT_EQ(write(kFlash + 0x100, {9, 9, 9, 9}), (Bytes{kAck, kAck, kNack})) << "not erased";
+    EXPECT_EQ(write(kFlash + 0x400, {9, 9, 9}), (Bytes{kAck, kAck, kNack})) << "whole words only";
+    EXPECT_EQ(flashAt(kFlash + 0x400, 3), (Bytes{0xFF, 0xFF, 0xFF}));
 
-    Bytes badChecksum = data({5, 6});
+    Bytes badChecksum = data({5, 6, 7, 8});
     badChecksum.back() ^= 1;
     EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
     EXPECT_EQ(ask(address(kFlash + 0x200)), Bytes{kAck});
@@ -107,7 +155,8 @@ TEST_F(BootloaderTest, FlashIsWrittenOnlyWhereErasedAndWithGoodFrames) {
     EXPECT_EQ(ask(badAddress), Bytes{kNack});
     EXPECT_EQ(ask({0x31, 0xCE}), Bytes{kAck});
     EXPECT_EQ(ask(address(0x08020000)), Bytes{kNack}) << "past the flash";
-    EXPECT_EQ(write(0x0801FFFE, {1, 2, 3}), (Bytes{kAck, kAck, kNack})) << "runs past the flash";
+    EXPECT_EQ(write(0x0801FFFC, {1, 2, 3, 4, 5, 6, 7, 8}), (Bytes{kAck, kAck, kNack}))
+        << "runs past the flash";
 
     // Read Memory gives back what is there.
     EXPECT_EQ(ask({0x11, 0xEE}), Bytes{kAck});
@@ -160,6 +209,9 @@ TEST_F(BootloaderTest, GoStartsTheProgramInFlashWhichThenReportsItsVersion) {
     EXPECT_EQ(ask({0x21, 0xDE}), Bytes{kAck});
     EXPECT_EQ(ask(address(kFlash)), Bytes{kAck});
     EXPECT_FALSE(pedal->inBootloader());
+    // The firmware's link is 8N1.
+    ASSERT_EQ(FT_OK,
+              d2xx.FT_SetDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE));
     send({0x05, 0x00});
     EXPECT_EQ(collectReply(), "BRIVO\r\n0\r\n0\r\n7\r\n");
 }
@@ -185,13 +237,13 @@ TEST_F(BootloaderTest, FaultsFireOnceAtTheirStepAndBlock) {
 
     pedal->setBootloaderFault(
         {BootloaderFault::Step::WriteData, BootloaderFault::Action::Nack, kFlash + 0x100});
-    EXPECT_EQ(write(kFlash, {1}), (Bytes{kAck, kAck, kAck}));
-    EXPECT_EQ(write(kFlash + 0x100, {2}), (Bytes{kAck, kAck, kNack}));
-    EXPECT_EQ(write(kFlash + 0x100, {2}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(write(kFlash, {1, 1, 1, 1}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(write(kFlash + 0x100, {2, 2, 2, 2}), (Bytes{kAck, kAck, kNack}));
+    EXPECT_EQ(write(kFlash + 0x100, {2, 2, 2, 2}), (Bytes{kAck, kAck, kAck}));
 
     pedal->corruptFlashByte(kFlash + 0x201, 0x04);
-    EXPECT_EQ(write(kFlash + 0x200, {1, 2, 3}), (Bytes{kAck, kAck, kAck}));
-    EXPECT_EQ(flashAt(kFlash + 0x200, 3), (Bytes{1, 6, 3}));
+    EXPECT_EQ(write(kFlash + 0x200, {1, 2, 3, 4}), (Bytes{kAck, kAck, kAck}));
+    EXPECT_EQ(flashAt(kFlash + 0x200, 4), (Bytes{1, 6, 3, 4}));
 
     pedal->setBootloaderFault(
         {BootloaderFault::Step::WriteCommand, BootloaderFault::Action::Silence, {}});

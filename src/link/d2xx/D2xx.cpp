@@ -158,6 +158,18 @@ FT_STATUS D2xx::FT_SetLatencyTimer(FT_HANDLE handle, UCHAR ms) {
     return port ? port->setLatencyTimer(ms) : FT_INVALID_HANDLE;
 }
 
+bool D2xx::isSimulated(FT_HANDLE handle) {
+    Port* port = portOf(handle);
+    return port != nullptr && port->simulated();
+}
+
+FT_STATUS D2xx::FT_GetLatencyTimer(FT_HANDLE handle, UCHAR* ms) {
+    if (ms == nullptr)
+        return FT_INVALID_PARAMETER;
+    Port* port = portOf(handle);
+    return port ? port->getLatencyTimer(ms) : FT_INVALID_HANDLE;
+}
+
 FT_STATUS D2xx::FT_ReadEE(FT_HANDLE handle, DWORD wordOffset, WORD* value) {
     Port* port = portOf(handle);
     if (port == nullptr)

@@ -31,6 +31,9 @@ class D2xx {
     // bytes arrive on the handle or its port fails. FT_NOT_SUPPORTED where
     // the driver cannot tell: the caller polls instead.
     FT_STATUS FT_SetEventNotification(FT_HANDLE handle, std::function<void()> notify);
+    FT_STATUS FT_GetLatencyTimer(FT_HANDLE handle, UCHAR* ms);
+    // Whether the handle's device is the in-process virtual pedal.
+    bool isSimulated(FT_HANDLE handle);
 
     // Bridges the last listing saw but could not list, with the reason for
     // each: the listing itself counts only the devices it can name.

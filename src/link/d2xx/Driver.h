@@ -49,6 +49,12 @@ class Port {
         (void)ms;
         return FT_NOT_SUPPORTED;
     }
+    virtual FT_STATUS getLatencyTimer(UCHAR* ms) {
+        (void)ms;
+        return FT_NOT_SUPPORTED;
+    }
+    // The in-process virtual pedal, not a device outside the editor.
+    virtual bool simulated() const { return false; }
     // Called once when the handle is closed.
     virtual FT_STATUS close() = 0;
     // In place of D2XX's event notification: `notify` runs on the windows'

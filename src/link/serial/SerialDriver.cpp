@@ -32,12 +32,26 @@ PortFacts factsOf(const QSerialPortInfo& info) {
 
 // The bridge's latency timer holds every short reply back by 16 ms; the
 // kernel's low-latency flag sets it to 1 ms. Ports without the flag (a pty)
-// simply keep their timing.
-void askForLowLatency(int fd) {
+// simply keep their timing. True when the flag was set here.
+bool askForLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct settings{};
+    if (::ioctl(fd, TIOCGSERIAL, &settings) == 0 && (settings.flags & ASYNC_LOW_LATENCY) == 0) {
+        settings.flags |= ASYNC_LOW_LATENCY;
+        return ::ioctl(fd, TIOCSSERIAL, &settings) == 0;
+    }
+#else
+    (void)fd;
+#endif
+    return false;
+}
+
+// The flag is the port's, not the editor's: it goes back as it was.
+void dropLowLatency(int fd) {
 #ifdef __linux__
     serial_struct settings{};
     if (::ioctl(fd, TIOCGSERIAL, &settings) == 0) {
-        settings.flags |= ASYNC_LOW_LATENCY;
+        settings.flags &= ~ASYNC_LOW_LATENCY;
         ::ioctl(fd, TIOCSSERIAL, &settings);
     }
 #else
@@ -107,8 +121,9 @@ FT_STATUS SerialDriver::open(const std::string& serialNumber, std::unique_ptr<Po
         const FT_STATUS status = statusOfSerialError(serialPort->error());
         return status == FT_OK ? FT_DEVICE_NOT_OPENED : status;
     }
-    askForLowLatency(static_cast<int>(serialPort->handle()));
-    port = std::make_unique<TtyPort>(std::move(serialPort));
+    const bool lowered = askForLowLatency(static_cast<int>(serialPort->handle()));
+    port = std::make_unique<TtyPort>(std::move(serialPort),
+                                     lowered ? std::function<void(int)>(dropLowLatency) : nullptr);
     return FT_OK;
 }
 

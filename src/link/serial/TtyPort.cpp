@@ -5,12 +5,45 @@
 
 #include <cstdint>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
 
 namespace brivo {
 
 using namespace brivo::serial;
 
-TtyPort::TtyPort(std::unique_ptr<QSerialPort> port) : port_(std::move(port)) {}
+namespace {
+// The kernel's majors of pseudo-terminal slaves (Unix98).
+constexpr unsigned kPtySlaveMajorFirst = 136;
+constexpr unsigned kPtySlaveMajorLast = 143;
+
+// A pseudo-terminal has no line: the kernel clears parity whatever is asked.
+bool isPseudoTerminal(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned majorNumber = major(info.st_rdev);
+    return majorNumber >= kPtySlaveMajorFirst && majorNumber <= kPtySlaveMajorLast;
+}
+
+// Whether the tty took the parity asked for: a driver may drop it silently.
+bool parityTook(int fd, UCHAR parity) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0)
+        return false;
+    const bool enabled = (settings.c_cflag & PARENB) != 0;
+    if (parity == FT_PARITY_NONE)
+        return !enabled;
+    if (!enabled)
+        return false;
+    const bool odd = (settings.c_cflag & PARODD) != 0;
+    return parity == FT_PARITY_ODD ? odd : parity == FT_PARITY_EVEN ? !odd : true;
+}
+} // namespace
+
+TtyPort::TtyPort(std::unique_ptr<QSerialPort> port, std::function<void(int)> beforeClose)
+    : port_(std::move(port)), beforeClose_(std::move(beforeClose)) {}
 
 TtyPort::~TtyPort() {
     close();
@@ -74,8 +107,17 @@ FT_STATUS TtyPort::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHA
     const auto par = serialParityFor(parity);
     if (!bits || !stop || !par)
         return FT_INVALID_PARAMETER;
-    if (!port_->setDataBits(*bits) || !port_->setStopBits(*stop) || !port_->setParity(*par))
+    const int fd = static_cast<int>(port_->handle());
+    const bool pty = parity != FT_PARITY_NONE && isPseudoTerminal(fd);
+    if (!port_->setDataBits(*bits) || !port_->setStopBits(*stop) || !port_->setParity(*par)) {
+        if (pty) {
+            port_->clearError();
+            return FT_NOT_SUPPORTED;
+        }
         return statusAfterFailure();
+    }
+    if (!parityTook(fd, parity))
+        return pty ? FT_NOT_SUPPORTED : FT_INVALID_PARAMETER;
     return FT_OK;
 }
 
@@ -133,8 +175,12 @@ FT_STATUS TtyPort::close() {
     QObject::disconnect(readyReadConnection_);
     QObject::disconnect(errorConnection_);
     notify_ = nullptr;
-    if (port_->isOpen())
+    if (port_->isOpen()) {
+        if (beforeClose_)
+            beforeClose_(static_cast<int>(port_->handle()));
         port_->close();
+    }
+    beforeClose_ = nullptr;
     return FT_OK;
 }
 

@@ -3,6 +3,7 @@
 #include "link/d2xx/Driver.h"
 
 #include <QSerialPort>
+#include <functional>
 #include <memory>
 
 namespace brivo {
@@ -14,10 +15,14 @@ namespace brivo {
 // fails with FT_IO_ERROR.
 class TtyPort final : public Port {
   public:
-    explicit TtyPort(std::unique_ptr<QSerialPort> port);
+    // `beforeClose` puts back what the opener changed on the tty.
+    explicit TtyPort(std::unique_ptr<QSerialPort> port,
+                     std::function<void(int fd)> beforeClose = {});
     ~TtyPort() override;
 
     FT_STATUS setBaudRate(DWORD baud) override;
+    // FT_NOT_SUPPORTED for parity on a pseudo-terminal, which has no line to
+    // carry it; FT_INVALID_PARAMETER when a tty drops the parity asked for.
     FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) override;
     FT_STATUS purge(DWORD mask) override;
     FT_STATUS getQueueStatus(DWORD* queued) override;
@@ -39,6 +44,7 @@ class TtyPort final : public Port {
     FT_STATUS statusAfterFailure();
 
     std::unique_ptr<QSerialPort> port_;
+    std::function<void(int)> beforeClose_;
     bool gone_ = false;
     std::function<void()> notify_;
     QMetaObject::Connection readyReadConnection_;

@@ -176,6 +176,16 @@ class UsbPort final : public Port {
         return ftdi_set_latency_timer(context_.get(), ms) == 0 ? FT_OK : FT_IO_ERROR;
     }
 
+    FT_STATUS getLatencyTimer(UCHAR* ms) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        unsigned char value = 0;
+        if (ftdi_get_latency_timer(context_.get(), &value) != 0)
+            return FT_IO_ERROR;
+        *ms = value;
+        return FT_OK;
+    }
+
     // The handle is given up even when the device is already gone (unplugged):
     // a close that failed then would leave the editor unable to disconnect.
     FT_STATUS close() override {
