@@ -16,7 +16,7 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/TformFirmwareUpgrade.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "ptypedal/PtyPedalServer.h"
 #include "support/PtyPedalHarness.h"
 #include "support/RealTimeEditor.h"
@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -69,6 +70,9 @@ Timed clickAndTime(TformFirmwareUpgrade& window, test::ScriptedDialogs& dialogs)
             doneAt = test::nowMs();
     };
     window.btnUpgradeFirmware->click();
+    // The upgrade runs on in the event loop until its conversation ends.
+    while (window.upgradeRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     dialogs.onMessage = nullptr;
     timed.completed = doneAt > 0 && dialogs.messages.value(0) == kComplete;
     timed.ms = doneAt - start;
@@ -148,15 +152,18 @@ int inProcess(const QByteArray& image) {
     test::waitForSession(realTime.editor().session);
     pedal->setBootloaderFault({BootloaderFault::Step::Get, BootloaderFault::Action::Silence, {}});
     Editor& editor = realTime.editor();
-    D2xxBootloaderLink link(editor.session.device(), editor.session.firmwareExchange(),
-                            realTime.clock);
+    D2xxBootloaderLink link(editor.session.device(), editor.session.exchange(), realTime.clock);
     BootloaderClient client(link, editor.log);
-    const ExchangeGuard exchange = editor.session.firmwareExchange().beginExchange();
     const double waitStart = test::nowMs();
     const double waitCpuStart = test::processCpuMs();
     bool timedOut = false;
+    bool done = false;
+    Task<std::vector<std::uint8_t>> get = client.get_commands();
+    get.start([&] { done = true; });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     try {
-        client.get_commands();
+        get.result();
     } catch (const BootloaderError& e) {
         timedOut = e.fault() == ReplyFault::NoReply;
     }

@@ -4,7 +4,7 @@
 #include "app/Editor.h"
 #include "app/Program.h"
 #include "app/TformMain.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "params/StatusDisplay.h"
 #include "params/TformFXParameters.h"
 #include "support/RealTimeEditor.h"

@@ -6,7 +6,7 @@
 #include "base/Dialogs.h"
 #include "base/Flags.h"
 #include "catalogue/CatalogueState.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "session/PedalSession.h"
 
 namespace brivo {

@@ -16,7 +16,7 @@ Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
     formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(
-        UpgradeLink{e.session.device(), e.session.firmwareExchange(), e.log, e.clock, e.dialogs}, e.session);
+        UpgradeLink{e.session.device(), e.session.exchange(), e.log, e.clock, e.dialogs}, e.session);
     formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
         main->upgradeRunningChanged(running);
     };

@@ -4,7 +4,7 @@
 #include "base/Flags.h"
 #include "base/Task.h"
 #include "cli/CliSinks.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "params/StatusRecord.h"
 #include "session/DriverOptions.h"
 #include "session/PedalSession.h"

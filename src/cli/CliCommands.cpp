@@ -36,11 +36,10 @@ QStringList impulseResponseEffects() {
 
 const QString kFirmwarePrefix = QStringLiteral("FIRMWARE_");
 
-// The upgrade is synchronous for now; it runs as the session's conversation.
+// The upgrade runs as the session's conversation.
 Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view,
                    std::shared_ptr<UpgradeOutcome> outcome) {
-    *outcome = run_firmware_upgrade(link, image, view);
-    co_return;
+    *outcome = co_await run_firmware_upgrade(link, {image, false}, view);
 }
 } // namespace
 
@@ -294,7 +293,7 @@ Task<int> Cli::firmwareCommand(QString imageName) {
     shownProgress_ = -1;
     dialogs_->messages.clear();
     auto outcome = std::make_shared<UpgradeOutcome>(UpgradeOutcome::Refused);
-    const UpgradeLink link{session_.device(), session_.firmwareExchange(), *log_, clock_, *dialogs_};
+    const UpgradeLink link{session_.device(), session_.exchange(), *log_, clock_, *dialogs_};
     beginStep();
     session_.runConversation(Conversation::Firmware, [link, image, view, outcome] {
         return upgradeTask(link, image, view, outcome);

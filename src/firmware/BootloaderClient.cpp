@@ -4,7 +4,7 @@
 #include "firmware/BootloaderLink.h"
 #include "firmware/FirmwareImage.h"
 #include "link/HexText.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 
 namespace brivo {
 
@@ -48,12 +48,12 @@ BootloaderError::BootloaderError(QString step, ReplyFault fault, QString came, i
 
 BootloaderClient::BootloaderClient(BootloaderLink& link, Log& log) : link_(link), log_(log) {}
 
-std::vector<std::uint8_t> BootloaderClient::awaitAnswer(int answerBytes, const QString& step,
-                                                        int timeoutMs) {
+Task<std::vector<std::uint8_t>> BootloaderClient::awaitAnswer(int answerBytes, QString step,
+                                                              int timeoutMs) {
     // The first byte says whether the rest comes: a refusal is one byte.
-    BootloaderLink::Awaited got = link_.await(1, timeoutMs);
+    BootloaderLink::Awaited got = co_await link_.await(1, timeoutMs);
     if (got.end == BootloaderLink::End::Whole && got.bytes.front() == kAck && answerBytes > 1) {
-        BootloaderLink::Awaited rest = link_.await(answerBytes - 1, timeoutMs);
+        BootloaderLink::Awaited rest = co_await link_.await(answerBytes - 1, timeoutMs);
         got.bytes.insert(got.bytes.end(), rest.bytes.begin(), rest.bytes.end());
         got.end = rest.end;
     }
@@ -65,7 +65,7 @@ std::vector<std::uint8_t> BootloaderClient::awaitAnswer(int answerBytes, const Q
     switch (classifyAnswer(got.bytes, answerBytes)) {
     case AnswerKind::Ack:
         log_.log_line(QStringLiteral("ACK"));
-        return std::move(got.bytes);
+        co_return std::move(got.bytes);
     case AnswerKind::Nack:
         log_.log_line(QStringLiteral("NOT ACK"));
         throw BootloaderError(step, ReplyFault::Nack);
@@ -78,10 +78,10 @@ std::vector<std::uint8_t> BootloaderClient::awaitAnswer(int answerBytes, const Q
             step, ReplyFault::BadAnswer,
             QStringLiteral("%1 of %2 bytes").arg(got.bytes.size()).arg(answerBytes));
     }
-    return {};
+    co_return std::vector<std::uint8_t>{};
 }
 
-bool BootloaderClient::synchronise(int bytesAtMost) {
+Task<bool> BootloaderClient::synchronise(int bytesAtMost) {
     link_.purgeReceive();
     for (int sent = 0; sent < bytesAtMost; ++sent) {
         log_.log_line(QStringLiteral("SEND SYNC"));
@@ -90,7 +90,7 @@ bool BootloaderClient::synchronise(int bytesAtMost) {
         const int waitMs = sent == 0                 ? kSyncSilenceMs
                            : sent + 1 == bytesAtMost ? kBootloaderAckTimeoutMs
                                                      : kSyncProbeMs;
-        const BootloaderLink::Awaited got = link_.await(1, waitMs);
+        const BootloaderLink::Awaited got = co_await link_.await(1, waitMs);
         if (got.end == BootloaderLink::End::LinkLost)
             throw BootloaderError(QStringLiteral("the sync byte"), ReplyFault::LinkLost);
         if (got.bytes.empty() && sent + 1 < bytesAtMost)
@@ -100,19 +100,19 @@ bool BootloaderClient::synchronise(int bytesAtMost) {
         log_.log_line(QStringLiteral("received Byte: ") +
                       (got.bytes.empty() ? QString() : hex2(got.bytes.front())));
         if (got.bytes.empty())
-            return false;
+            co_return false;
         if (got.bytes.front() == kNack)
             log_.log_line(QStringLiteral("bootloader already synchronised"));
         // An answer ends it: nothing more is sent that could start a frame.
-        return got.bytes.front() == kAck || got.bytes.front() == kNack;
+        co_return got.bytes.front() == kAck || got.bytes.front() == kNack;
     }
-    return false;
+    co_return false;
 }
 
-void BootloaderClient::command(std::uint8_t code, const QString& step) {
+Task<> BootloaderClient::command(std::uint8_t code, QString step) {
     link_.purgeReceive();
     link_.write(commandFrame(code));
-    awaitAnswer(1, step, kBootloaderAckTimeoutMs);
+    co_await awaitAnswer(1, step, kBootloaderAckTimeoutMs);
 }
 
 void BootloaderClient::sendMore(std::span<const std::uint8_t> frame, const QString& step) {
@@ -122,22 +122,23 @@ void BootloaderClient::sendMore(std::span<const std::uint8_t> frame, const QStri
     link_.write(frame);
 }
 
-void BootloaderClient::frameThenAck(std::span<const std::uint8_t> frame, const QString& step,
-                                    int timeoutMs) {
+Task<> BootloaderClient::frameThenAck(std::vector<std::uint8_t> frame, QString step,
+                                      int timeoutMs) {
     sendMore(frame, step);
-    awaitAnswer(1, step, timeoutMs);
+    co_await awaitAnswer(1, step, timeoutMs);
 }
 
-std::vector<std::uint8_t> BootloaderClient::get_commands() {
+Task<std::vector<std::uint8_t>> BootloaderClient::get_commands() {
     log_.log_line(QStringLiteral("SEND GET COMMAND"));
     const QString step = QStringLiteral("the request for its command list (Get)");
     link_.purgeReceive();
     link_.write(commandFrame(kGet));
     const int timeoutMs = linkTimeoutMs(kGetAnswerBytesAtMost, kBootloaderAckTimeoutMs);
     // ACK and N first; N tells how much follows.
-    std::vector<std::uint8_t> answer = awaitAnswer(kGetAnswerHeadBytes, step, timeoutMs);
+    std::vector<std::uint8_t> answer = co_await awaitAnswer(kGetAnswerHeadBytes, step, timeoutMs);
     const int whole = getAnswerBytes(answer);
-    const BootloaderLink::Awaited rest = link_.await(whole - kGetAnswerHeadBytes, timeoutMs);
+    const BootloaderLink::Awaited rest =
+        co_await link_.await(whole - kGetAnswerHeadBytes, timeoutMs);
     answer.insert(answer.end(), rest.bytes.begin(), rest.bytes.end());
     if (rest.end == BootloaderLink::End::LinkLost)
         throw BootloaderError(step, ReplyFault::LinkLost);
@@ -146,7 +147,7 @@ std::vector<std::uint8_t> BootloaderClient::get_commands() {
         throw BootloaderError(step, ReplyFault::BadAnswer, bytesText(answer));
     log_.log_line(QStringLiteral("bootloader version: ") + hex2(answer.at(2)));
     log_.log_line(QStringLiteral("bootloader commands: ") + bytesText(*commands));
-    return *commands;
+    co_return *commands;
 }
 
 void BootloaderClient::logAddress(std::uint32_t address) {
@@ -155,55 +156,55 @@ void BootloaderClient::logAddress(std::uint32_t address) {
     log_.log_line(QStringLiteral("address checksum: ") + hex2(addressChecksum(address)));
 }
 
-void BootloaderClient::begin_erase(const MassErase& erase) {
+Task<> BootloaderClient::begin_erase(MassErase erase) {
     log_.log_line(QStringLiteral("Start Erase Command"));
     for (const std::uint8_t byte : commandFrame(erase.command))
         log_.log_line(QStringLiteral("erase bytes: ") + hex2(byte));
-    command(erase.command, QStringLiteral("the erase command"));
+    co_await command(erase.command, QStringLiteral("the erase command"));
 }
 
-void BootloaderClient::erase_whole_flash(const MassErase& erase) {
-    frameThenAck(erase.frame, QStringLiteral("the erase of the whole flash"), kMassEraseTimeoutMs);
+Task<> BootloaderClient::erase_whole_flash(MassErase erase) {
+    co_await frameThenAck(erase.frame, QStringLiteral("the erase of the whole flash"), kMassEraseTimeoutMs);
 }
 
-void BootloaderClient::write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
-                                   const QString& step) {
+Task<> BootloaderClient::write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
+                                     QString step) {
     log_.log_line(QStringLiteral("SEND WRITE COMMAND"));
-    command(kWriteMemory, QStringLiteral("the write command for ") + step);
+    co_await command(kWriteMemory, QStringLiteral("the write command for ") + step);
     logAddress(address);
-    frameThenAck(addressFrame(address), QStringLiteral("the address of ") + step,
+    co_await frameThenAck(addressFrame(address), QStringLiteral("the address of ") + step,
                  kBootloaderAckTimeoutMs);
     const std::vector<std::uint8_t> frame = dataFrame(paddedBlock(bytes));
     log_.log_line(QStringLiteral("SEND N BYTE + DATA + CHECKSUM"));
     log_.log_line(QStringLiteral("N_byte: ") + hex2(frame.front()));
     log_.log_line(QStringLiteral("chunk size: ") + QString::number(bytes.size()));
     log_.log_line(QStringLiteral("data checksum: ") + hex2(frame.back()));
-    frameThenAck(
+    co_await frameThenAck(
         frame, QStringLiteral("the data of ") + step,
         linkTimeoutMs(static_cast<std::int64_t>(frame.size()) + 1, kBlockWriteAllowanceMs));
     log_.log_line(QString());
 }
 
-QByteArray BootloaderClient::read_memory(std::uint32_t address, int count, const QString& step) {
+Task<QByteArray> BootloaderClient::read_memory(std::uint32_t address, int count, QString step) {
     log_.log_line(QStringLiteral("SEND READ COMMAND"));
-    command(kReadMemory, QStringLiteral("the read command for ") + step);
+    co_await command(kReadMemory, QStringLiteral("the read command for ") + step);
     logAddress(address);
-    frameThenAck(addressFrame(address), QStringLiteral("the read address of ") + step,
+    co_await frameThenAck(addressFrame(address), QStringLiteral("the read address of ") + step,
                  kBootloaderAckTimeoutMs);
     log_.log_line(QStringLiteral("read bytes: ") + QString::number(count));
     const QString readStep = QStringLiteral("the read-back of ") + step;
     sendMore(readLengthFrame(count), readStep);
     const std::vector<std::uint8_t> answer =
-        awaitAnswer(count + 1, readStep, linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
-    return toBytes(std::span(answer).subspan(1));
+        co_await awaitAnswer(count + 1, readStep, linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
+    co_return toBytes(std::span(answer).subspan(1));
 }
 
-void BootloaderClient::send_go_command() {
+Task<> BootloaderClient::send_go_command() {
     log_.log_line(QString());
     log_.log_line(QStringLiteral("SEND GO COMMAND"));
-    command(kGo, QStringLiteral("the start command (Go)"));
+    co_await command(kGo, QStringLiteral("the start command (Go)"));
     logAddress(kFlashStartAddress);
-    frameThenAck(addressFrame(kFlashStartAddress),
+    co_await frameThenAck(addressFrame(kFlashStartAddress),
                  QStringLiteral("the start address of the new firmware"), kBootloaderAckTimeoutMs);
 }
 

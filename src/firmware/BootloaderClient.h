@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/EditorError.h"
+#include "base/Task.h"
 #include "firmware/BootloaderFrames.h"
 
 #include <QByteArray>
@@ -70,35 +71,34 @@ class BootloaderClient {
     // a command code and waits; the next makes a bad command, which it
     // refuses: NACK means it is there and listening (so does a NACK to a
     // frame that sync bytes completed). True when it answered either way.
-    bool synchronise(int bytesAtMost = kConnectSyncBytes);
+    Task<bool> synchronise(int bytesAtMost = kConnectSyncBytes);
     // The command codes the bootloader offers.
-    std::vector<std::uint8_t> get_commands();
+    Task<std::vector<std::uint8_t>> get_commands();
     // The whole flash, by the erase command the bootloader lists: the
     // command (nothing is erased while it is refused), then the erase.
-    void erase_flash(const bootloader::MassErase& erase) {
-        begin_erase(erase);
-        erase_whole_flash(erase);
+    Task<> erase_flash(bootloader::MassErase erase) {
+        co_await begin_erase(erase);
+        co_await erase_whole_flash(erase);
     }
-    void begin_erase(const bootloader::MassErase& erase);
-    void erase_whole_flash(const bootloader::MassErase& erase);
+    Task<> begin_erase(bootloader::MassErase erase);
+    Task<> erase_whole_flash(bootloader::MassErase erase);
     // Write Memory of one block, padded to whole words.
-    void write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
-                     const QString& step);
+    Task<> write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes, QString step);
     // Read Memory of `count` bytes (1 to 256) at `address`.
-    QByteArray read_memory(std::uint32_t address, int count, const QString& step);
+    Task<QByteArray> read_memory(std::uint32_t address, int count, QString step);
     // Go to the flash start: the processor starts the firmware there.
-    void send_go_command();
+    Task<> send_go_command();
 
   private:
     // Empties the receive queue, sends the command's code and complement,
     // awaits its ACK.
-    void command(std::uint8_t code, const QString& step);
+    Task<> command(std::uint8_t code, QString step);
     // One more frame of a command; throws when bytes came before it.
     void sendMore(std::span<const std::uint8_t> frame, const QString& step);
     // One more frame of a command and its ACK.
-    void frameThenAck(std::span<const std::uint8_t> frame, const QString& step, int timeoutMs);
+    Task<> frameThenAck(std::vector<std::uint8_t> frame, QString step, int timeoutMs);
     // Awaits an answer of `answerBytes` bytes that starts with ACK.
-    std::vector<std::uint8_t> awaitAnswer(int answerBytes, const QString& step, int timeoutMs);
+    Task<std::vector<std::uint8_t>> awaitAnswer(int answerBytes, QString step, int timeoutMs);
     void logAddress(std::uint32_t address);
 
     BootloaderLink& link_;

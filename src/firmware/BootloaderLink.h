@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Task.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -28,7 +30,8 @@ class BootloaderLink {
     virtual void write(std::span<const std::uint8_t> frame) = 0;
     // The next bytes that arrive, until `count` have come (never more: what
     // follows stays for the next await), `timeoutMs` passes or the link fails.
-    virtual Awaited await(int count, int timeoutMs) = 0;
+    // Waits without blocking: the caller awaits it.
+    virtual Task<Awaited> await(int count, int timeoutMs) = 0;
     // What has arrived and not been taken yet, without waiting.
     virtual std::vector<std::uint8_t> takeArrived() = 0;
 };

@@ -4,11 +4,11 @@
 #include "base/EditorError.h"
 #include "firmware/BootloaderClient.h"
 #include "link/D2XXUnit.h"
-#include "link/MessageExchange.h"
+#include "link/AsyncExchange.h"
 
 namespace brivo {
 
-D2xxBootloaderLink::D2xxBootloaderLink(D2XXUnit& unit, MessageExchange& exchange, Clock& clock,
+D2xxBootloaderLink::D2xxBootloaderLink(D2XXUnit& unit, AsyncExchange& exchange, Clock& clock,
                                        std::function<bool()> stopRequested)
     : unit_(unit), exchange_(exchange), clock_(clock), stopRequested_(std::move(stopRequested)) {}
 
@@ -18,7 +18,7 @@ void D2xxBootloaderLink::purgeReceive() {
 }
 
 void D2xxBootloaderLink::write(std::span<const std::uint8_t> frame) {
-    exchange_.sendBytes(frame, false, 0);
+    exchange_.sendBytes(frame);
 }
 
 std::vector<std::uint8_t> D2xxBootloaderLink::takeArrived() {
@@ -32,7 +32,7 @@ std::vector<std::uint8_t> D2xxBootloaderLink::takeArrived() {
     return arrived;
 }
 
-BootloaderLink::Awaited D2xxBootloaderLink::await(int count, int timeoutMs) {
+Task<BootloaderLink::Awaited> D2xxBootloaderLink::await(int count, int timeoutMs) {
     Awaited got;
     const auto takeAhead = [&] {
         while (!ahead_.empty() && static_cast<int>(got.bytes.size()) < count) {
@@ -51,30 +51,36 @@ BootloaderLink::Awaited D2xxBootloaderLink::await(int count, int timeoutMs) {
         const int leftMs = timeoutMs - static_cast<int>(clock_.nowMs() - startMs);
         if (leftMs <= 0) {
             got.end = End::TimedOut;
-            return got;
+            co_return got;
         }
+        bool linkOk = true;
+        bool timedOut = false;
         try {
-            if (!exchange_.waitForQueuedBytes(leftMs, checkStop)) {
-                got.end = End::LinkLost;
-                return got;
-            }
+            linkOk = co_await exchange_.waitForQueuedBytes(leftMs, checkStop);
         } catch (const UpgradeStopped&) {
             throw;
         } catch (const EditorError&) {
+            timedOut = true;
+        }
+        if (timedOut) {
             got.end = End::TimedOut;
-            return got;
+            co_return got;
+        }
+        if (!linkOk) {
+            got.end = End::LinkLost;
+            co_return got;
         }
         const DWORD n = unit_.ReadFTDevice(kRxBufferSize);
         if (unit_.ftReadStatus != FT_OK) {
             got.end = End::LinkLost;
-            return got;
+            co_return got;
         }
         ahead_.insert(ahead_.end(), unit_.rxBuffer.begin(),
                       unit_.rxBuffer.begin() + static_cast<std::ptrdiff_t>(n));
         takeAhead();
     }
     got.end = End::Whole;
-    return got;
+    co_return got;
 }
 
 } // namespace brivo

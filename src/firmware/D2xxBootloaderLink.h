@@ -9,24 +9,24 @@ namespace brivo {
 
 class Clock;
 class D2XXUnit;
-class MessageExchange;
+class AsyncExchange;
 
 // The bootloader link over the editor's device layer and exchange, which the
-// caller holds for the whole conversation. While it waits it asks
+// caller holds for the whole conversation; its waits return to the event loop. While it waits it asks
 // `stopRequested`, and throws UpgradeStopped when told to stop.
 class D2xxBootloaderLink final : public BootloaderLink {
   public:
-    D2xxBootloaderLink(D2XXUnit& unit, MessageExchange& exchange, Clock& clock,
+    D2xxBootloaderLink(D2XXUnit& unit, AsyncExchange& exchange, Clock& clock,
                        std::function<bool()> stopRequested = {});
 
     void purgeReceive() override;
     void write(std::span<const std::uint8_t> frame) override;
-    Awaited await(int count, int timeoutMs) override;
+    Task<Awaited> await(int count, int timeoutMs) override;
     std::vector<std::uint8_t> takeArrived() override;
 
   private:
     D2XXUnit& unit_;
-    MessageExchange& exchange_;
+    AsyncExchange& exchange_;
     Clock& clock_;
     std::function<bool()> stopRequested_;
     // Bytes read with an answer that belong to what follows it.

@@ -9,7 +9,7 @@
 #include "firmware/LinkFraming.h"
 #include "link/D2XXUnit.h"
 #include "link/HexText.h"
-#include "link/MessageExchange.h"
+#include "link/AsyncExchange.h"
 
 #include <algorithm>
 
@@ -118,7 +118,7 @@ class Procedure {
           bootloaderLink_(link.device, link.exchange, link.clock, view.stopRequested),
           client_(bootloaderLink_, link.log) {}
 
-    UpgradeOutcome run(const UpgradeRequest& request);
+    Task<UpgradeOutcome> run(UpgradeRequest request);
 
   private:
     void phase(const QString& text) {
@@ -146,11 +146,11 @@ class Procedure {
         return flash_ == FlashState::Untouched ? UpgradeOutcome::Refused : UpgradeOutcome::Failed;
     }
     // The commands the upgrade needs, or a failure message.
-    QString askCommands(bool resynchronise);
-    void writeImage(const ChunkPlan& plan);
+    Task<QString> askCommands(bool resynchronise);
+    Task<> writeImage(const ChunkPlan& plan);
     // Empty when every block matched; `unverified` tells why it could not be read.
-    QString verify(const ChunkPlan& plan, QString& unverified);
-    UpgradeOutcome start(bool verified, const QString& unverified);
+    Task<QString> verify(const ChunkPlan& plan, QString& unverified);
+    Task<UpgradeOutcome> start(bool verified, QString unverified);
 
     const UpgradeLink& link_;
     const UpgradeView& view_;
@@ -161,49 +161,52 @@ class Procedure {
     int progressMaximum_ = 0;
 };
 
-QString Procedure::askCommands(bool resynchronise) {
+Task<QString> Procedure::askCommands(bool resynchronise) {
     phase(QStringLiteral("Asking the bootloader"));
-    if (resynchronise && !client_.synchronise(kResyncBytesAtMost))
-        throw BootloaderError(QStringLiteral("the sync byte"), ReplyFault::NoReply, {},
-                              kBootloaderAckTimeoutMs);
-    commands_ = client_.get_commands();
+    if (resynchronise) {
+        const bool synchronised = co_await client_.synchronise(kResyncBytesAtMost);
+        if (!synchronised)
+            throw BootloaderError(QStringLiteral("the sync byte"), ReplyFault::NoReply, {},
+                                  kBootloaderAckTimeoutMs);
+    }
+    commands_ = co_await client_.get_commands();
     if (!massEraseFor(commands_))
-        return QStringLiteral("the pedal's bootloader offers no erase command (43 or 44), which "
+        co_return QStringLiteral("the pedal's bootloader offers no erase command (43 or 44), which "
                               "the upgrade needs.");
     for (const std::uint8_t needed : {kWriteMemory, kGo}) {
         if (!offers(commands_, needed))
-            return QStringLiteral("the pedal's bootloader does not offer command %1, which the "
+            co_return QStringLiteral("the pedal's bootloader does not offer command %1, which the "
                                   "upgrade needs.")
                 .arg(hex_of(needed, 2));
     }
-    return {};
+    co_return QString();
 }
 
-UpgradeOutcome Procedure::run(const UpgradeRequest& request) {
+Task<UpgradeOutcome> Procedure::run(UpgradeRequest request) {
     if (const auto refusal = check_image(request.image)) {
         link_.log.log_line(QStringLiteral("firmware image refused: ") + *refusal);
         phase(QStringLiteral("Image refused"));
         link_.dialogs.showMessage(*refusal + QStringLiteral(" Nothing was sent to the pedal."));
-        return UpgradeOutcome::Refused;
+        co_return UpgradeOutcome::Refused;
     }
     if (is_stand_in(request.image) && !link_.device.deviceIsSimulated()) {
         link_.log.log_line(QStringLiteral("firmware image refused: a stand-in for the virtual "
                                           "pedal, and this is a real one"));
         phase(QStringLiteral("Image refused"));
         link_.dialogs.showMessage(QString::fromLatin1(kStandInRefusedText));
-        return UpgradeOutcome::Refused;
+        co_return UpgradeOutcome::Refused;
     }
     const ChunkPlan plan = split_image(request.image);
     log_chunks(link_.log, plan);
 
-    const ExchangeGuard exchange = link_.exchange.beginExchange();
     const ShortLatency latency(link_.device, link_.log);
     try {
         try {
-            if (const QString missing = askCommands(request.resynchronise); !missing.isEmpty())
-                return fail(missing, kNothingErasedAdvice, UpgradeOutcome::Refused);
+            const QString missing = co_await askCommands(request.resynchronise);
+            if (!missing.isEmpty())
+                co_return fail(missing, kNothingErasedAdvice, UpgradeOutcome::Refused);
         } catch (const BootloaderError& e) {
-            return fail(e.text(),
+            co_return fail(e.text(),
                         e.fault() == ReplyFault::LinkLost
                             ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
                         : e.fault() == ReplyFault::NoReply ? kLeftBootloaderAdvice
@@ -215,38 +218,41 @@ UpgradeOutcome Procedure::run(const UpgradeRequest& request) {
         progressMaximum_ = canRead ? 2 * count : count;
         QString unverified;
         try {
-            writeImage(plan);
+            co_await writeImage(plan);
             if (!canRead) {
                 unverified = QStringLiteral("the pedal's bootloader offers no Read Memory");
                 link_.log.log_line(
                     QStringLiteral("the bootloader offers no Read Memory: no read-back"));
-            } else if (const QString different = verify(plan, unverified); !different.isEmpty()) {
-                return fail(different, kFlashIncompleteAdvice, UpgradeOutcome::Failed);
+            } else {
+                const QString different = co_await verify(plan, unverified);
+                if (!different.isEmpty())
+                    co_return fail(different, kFlashIncompleteAdvice, UpgradeOutcome::Failed);
             }
         } catch (const BootloaderError& e) {
-            return fail(e.text(),
+            co_return fail(e.text(),
                         e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice
                         : flash_ == FlashState::Untouched ? kNothingErasedAdvice
                                                           : kFlashIncompleteAdvice,
                         flash_ == FlashState::Untouched ? UpgradeOutcome::Refused
                                                         : UpgradeOutcome::Failed);
         }
-        return start(unverified.isEmpty(), unverified);
+        const UpgradeOutcome started = co_await start(unverified.isEmpty(), unverified);
+        co_return started;
     } catch (const UpgradeStopped& e) {
-        return stopped(e);
+        co_return stopped(e);
     }
 }
 
-void Procedure::writeImage(const ChunkPlan& plan) {
+Task<> Procedure::writeImage(const ChunkPlan& plan) {
     const int count = static_cast<int>(plan.chunks.size());
     progress(0, progressMaximum_);
     phase(QStringLiteral("Erasing the flash"));
     const MassErase erase = *massEraseFor(commands_);
     // A refused erase command leaves the flash as it was; once its second
     // frame is sent, it may be anywhere between.
-    client_.begin_erase(erase);
+    co_await client_.begin_erase(erase);
     flash_ = FlashState::Erasing;
-    client_.erase_whole_flash(erase);
+    co_await client_.erase_whole_flash(erase);
     flash_ = FlashState::Writing;
 
     link_.log.log_line(QStringLiteral("Start Write Command"));
@@ -254,21 +260,23 @@ void Procedure::writeImage(const ChunkPlan& plan) {
     for (int i = 0; i < count; ++i) {
         const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
         phase(QStringLiteral("Writing block %1 of %2").arg(i + 1).arg(count));
-        client_.write_chunk(chunk.address, spanOf(chunk.bytes), blockStep(i, count, chunk.address));
+        co_await client_.write_chunk(chunk.address, spanOf(chunk.bytes),
+                                     blockStep(i, count, chunk.address));
         progress(i + 1, progressMaximum_);
     }
 }
 
-QString Procedure::verify(const ChunkPlan& plan, QString& unverified) {
+Task<QString> Procedure::verify(const ChunkPlan& plan, QString& unverified) {
     const int count = static_cast<int>(plan.chunks.size());
     for (int i = 0; i < count; ++i) {
         const FirmwareChunk& chunk = plan.chunks[static_cast<std::size_t>(i)];
         const QString step = blockStep(i, count, chunk.address);
         phase(QStringLiteral("Verifying block %1 of %2").arg(i + 1).arg(count));
         QByteArray readBack;
+        bool refused = false;
         try {
-            readBack =
-                client_.read_memory(chunk.address, static_cast<int>(chunk.bytes.size()), step);
+            readBack = co_await client_.read_memory(chunk.address,
+                                                    static_cast<int>(chunk.bytes.size()), step);
         } catch (const BootloaderError& e) {
             if (e.fault() != ReplyFault::Nack)
                 throw;
@@ -276,17 +284,19 @@ QString Procedure::verify(const ChunkPlan& plan, QString& unverified) {
             // but cannot be checked.
             unverified = e.text();
             link_.log.log_line(QStringLiteral("read-back refused: ") + e.text());
-            return {};
+            refused = true;
         }
+        if (refused)
+            co_return QString();
         if (const QString different = mismatch(chunk, readBack, step); !different.isEmpty())
-            return different;
+            co_return different;
         progress(count + i + 1, progressMaximum_);
     }
     link_.log.log_line(QStringLiteral("read-back of %1 blocks matches the image").arg(count));
-    return {};
+    co_return QString();
 }
 
-UpgradeOutcome Procedure::start(bool verified, const QString& unverified) {
+Task<UpgradeOutcome> Procedure::start(bool verified, QString unverified) {
     progress(progressMaximum_, progressMaximum_);
     if (verified) {
         phase(QStringLiteral("Written and verified"));
@@ -303,21 +313,21 @@ UpgradeOutcome Procedure::start(bool verified, const QString& unverified) {
         view_.beforeStart();
     phase(QStringLiteral("Starting the new firmware"));
     try {
-        client_.send_go_command();
+        co_await client_.send_go_command();
     } catch (const BootloaderError& e) {
         link_.log.log_line(QStringLiteral("start of the new firmware not confirmed: ") + e.text());
         phase(QStringLiteral("Written; start not confirmed"));
         link_.dialogs.showMessage(QStringLiteral("The pedal did not confirm the start of its new "
                                                  "firmware: ") +
                                   e.text() + QStringLiteral("\n\n") + kStartAdvice);
-        return UpgradeOutcome::StartUnconfirmed;
+        co_return UpgradeOutcome::StartUnconfirmed;
     }
     // The firmware speaks 8N1: the link follows it at once.
     use_firmware_framing(link_.device, link_.log);
     if (view_.firmwareStarted)
         view_.firmwareStarted();
     phase(QStringLiteral("New firmware started"));
-    return verified ? UpgradeOutcome::Started : UpgradeOutcome::StartedUnverified;
+    co_return verified ? UpgradeOutcome::Started : UpgradeOutcome::StartedUnverified;
 }
 
 } // namespace
@@ -341,9 +351,12 @@ void log_chunks(Log& log, const ChunkPlan& plan) {
     }
 }
 
-UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const UpgradeRequest& request,
-                                    const UpgradeView& view) {
-    return Procedure(link, view).run(request);
+Task<UpgradeOutcome> run_firmware_upgrade(UpgradeLink link, UpgradeRequest request,
+                                          UpgradeView view) {
+    // The procedure lives in this frame, with the link and view it refers to.
+    Procedure procedure(link, view);
+    const UpgradeOutcome outcome = co_await procedure.run(std::move(request));
+    co_return outcome;
 }
 
 } // namespace brivo

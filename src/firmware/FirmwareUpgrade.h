@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Task.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -10,7 +12,7 @@ class Clock;
 class D2XXUnit;
 class Dialogs;
 class Log;
-class MessageExchange;
+class AsyncExchange;
 struct ChunkPlan;
 
 inline const char* const kUpgradeCompleteText =
@@ -36,7 +38,7 @@ struct UpgradeView {
 // The link, log and dialogs the upgrade works with.
 struct UpgradeLink {
     D2XXUnit& device;
-    MessageExchange& exchange;
+    AsyncExchange& exchange;
     Log& log;
     Clock& clock;
     Dialogs& dialogs;
@@ -70,10 +72,10 @@ void log_chunks(Log& log, const ChunkPlan& plan);
 // can, and only when every step was acknowledged and every byte matched does
 // the user hear "Complete" and the new firmware start. Any failure stops
 // there with a message naming the step, the address and what to do next;
-// nothing that follows is sent. Takes the link's exchange slot for the whole
-// run; the link's framing and latency timer are the caller's (8E1 since the
+// nothing that follows is sent. The caller holds the link for the whole run
+// (the session's gate); the link's framing and latency timer are the caller's (8E1 since the
 // bootloader check) and are put back as they were.
-UpgradeOutcome run_firmware_upgrade(const UpgradeLink& link, const UpgradeRequest& request,
-                                    const UpgradeView& view);
+Task<UpgradeOutcome> run_firmware_upgrade(UpgradeLink link, UpgradeRequest request,
+                                          UpgradeView view);
 
 } // namespace brivo

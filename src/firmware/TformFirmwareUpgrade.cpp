@@ -11,6 +11,7 @@
 #include "link/D2XXUnit.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -171,16 +172,23 @@ void TformFirmwareUpgrade::setRunning(bool running) {
 }
 
 Task<void> TformFirmwareUpgrade::upgradeTask(QByteArray image, UpgradeView view) {
+    // The window rests until the upgrade ends, however it ends.
+    struct Running {
+        QPointer<TformFirmwareUpgrade> window;
+        ~Running() {
+            if (window)
+                window->setRunning(false);
+        }
+    } running{this};
     UpgradeOutcome outcome = UpgradeOutcome::Failed;
     try {
-        outcome = run_firmware_upgrade(link_, {image, resynchronise_}, view);
+        outcome = co_await run_firmware_upgrade(link_, {image, resynchronise_}, view);
     } catch (...) {
         // The bootloader may be anywhere in a frame: the next try starts over.
         resynchronise_ = true;
         throw;
     }
     resynchronise_ = outcome == UpgradeOutcome::Refused || outcome == UpgradeOutcome::Failed;
-    co_return;
 }
 
 void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
@@ -211,7 +219,9 @@ void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
     // command until it ends, and reports its failure.
     session_.runConversation(Conversation::Firmware,
                              [this, image, view] { return upgradeTask(image, view); });
-    setRunning(false);
+    // Refused by the session (the link was busy): nothing runs.
+    if (session_.current() != Conversation::Firmware)
+        setRunning(false);
 }
 
 } // namespace brivo

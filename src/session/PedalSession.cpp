@@ -33,8 +33,7 @@ const QString kConnectionLostText =
 
 PedalSession::PedalSession(Clock& clock, Log& log, QObject* parent)
     : QObject(parent), clock_(clock), log_(log), device_(driver_, clock),
-      exchange_(device_, log, clock), firmwareExchange_(device_, log, clock, firmwareFlags_),
-      nextTimer_(clock, [this] { runNext(); }) {
+      exchange_(device_, log, clock), nextTimer_(clock, [this] { runNext(); }) {
     device_.setReporter([this](const QString& text) { reportDriverFailure(text); });
     // The link's settings, applied at each connection.
     device_.ftBaudRate = kLinkBaudRate;

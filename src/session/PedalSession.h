@@ -6,8 +6,6 @@
 #include "link/AsyncExchange.h"
 #include "link/D2XXUnit.h"
 #include "link/LinkState.h"
-#include "link/MessageExchange.h"
-#include "base/Flags.h"
 #include "params/ParamState.h"
 #include "session/Conversation.h"
 
@@ -124,9 +122,6 @@ class PedalSession final : public QObject {
     void runConversation(Conversation what, std::function<Task<>()> make);
 
     AsyncExchange& exchange() { return exchange_; }
-    // The bootloader's exchange: its answers are raw bytes.
-    MessageExchange& firmwareExchange() { return firmwareExchange_; }
-    Flags& firmwareFlags() { return firmwareFlags_; }
     // One status request, for a conversation of another subsystem that
     // needs what the pedal holds now; false when the link failed or the
     // reply was dropped.
@@ -192,8 +187,6 @@ class PedalSession final : public QObject {
     D2xx driver_;
     D2XXUnit device_;
     AsyncExchange exchange_;
-    Flags firmwareFlags_{false, false, true};
-    MessageExchange firmwareExchange_;
     ClockTimer nextTimer_;
 
     Connection connection_ = Connection::Disconnected;

@@ -81,11 +81,11 @@ Task<> PedalSession::checkBootloader() {
         emit notice(QString::fromLatin1(kParityRefusedText));
         co_return;
     }
-    D2xxBootloaderLink link(device_, firmwareExchange_, clock_);
+    D2xxBootloaderLink link(device_, exchange_, clock_);
     BootloaderClient client(link, log_);
     bool found = false;
     try {
-        found = client.synchronise();
+        found = co_await client.synchronise();
     } catch (const BootloaderError& e) {
         log_.log_line(e.text());
     }

@@ -3,7 +3,7 @@
 #include "EffectCommandsFixture.h"
 
 #include "app/Editor.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 
 #include <QAction>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "base/PrintableText.h"
 
 #include "app/Editor.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "link/d2xx/Driver.h"
 
 #include <QCheckBox>

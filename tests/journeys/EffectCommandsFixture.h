@@ -30,6 +30,18 @@ inline QString hexOf(const Bytes& bytes) {
     return bytes_to_hex_text(bytes.data(), static_cast<int>(bytes.size()));
 }
 
+// Another program's bytes on the pedal's line, written as they stand.
+inline void writeRaw(Editor& editor, const Bytes& bytes) {
+    D2XXUnit& device = editor.session.device();
+    std::copy(bytes.begin(), bytes.end(), device.txBuffer.begin());
+    device.WriteFTDevice(static_cast<DWORD>(bytes.size()));
+}
+inline void writeRaw(Editor& editor, const QString& hex) {
+    Bytes bytes(static_cast<std::size_t>(hex.size() / 2));
+    hex_text_to_bytes(hex, bytes.data(), static_cast<int>(bytes.size()));
+    writeRaw(editor, bytes);
+}
+
 // The program bytes of a catalogue effect, as its resource holds them.
 inline Bytes programOf(const QString& resourceName) {
     return bytesOfHex(resources::load_resource_lines(resourceName).value(0));

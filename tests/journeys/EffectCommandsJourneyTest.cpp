@@ -181,9 +181,10 @@ void prepareFuzzOctaveOnPedal(Editor& editor, VirtualPedal& pedal) {
     table[0] = 0x04;
     table[1 + 16 * 1 + 0] = 1; // "EXP" drives parameter 0
     table[1 + 112 + 1] = 1;    // parameter 1 reversed
-    editor.session.firmwareExchange().sendBytes(table, true, 100);
-    editor.session.firmwareExchange().send("06000000400000", 7, true, 10); // pot 0 minimum 512
-    editor.session.firmwareExchange().send("06010000600000", 7, true, 10); // pot 0 maximum 768
+    writeRaw(editor, table);
+    writeRaw(editor, QStringLiteral("06000000400000")); // pot 0 minimum 512
+    writeRaw(editor, QStringLiteral("06010000600000")); // pot 0 maximum 768
+    editor.clock.sleepUs(200'000);
 }
 
 TEST_F(EffectCommandsJourney, RequestUnlocksTheWindowAndShowsExactlyWhatThePedalHolds) {

@@ -4,7 +4,7 @@
 
 #include "app/TformPrint.h"
 #include "base/EditorError.h"
-#include "link/MessageExchange.h"
+#include "link/ReplyRules.h"
 #include "params/TformFXParameters.h"
 
 #include <QCheckBox>

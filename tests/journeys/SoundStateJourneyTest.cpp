@@ -76,7 +76,7 @@ TEST_F(SoundStateJourney, AnUnknownRunningEffectLeavesNothingEditable) {
     // Another tool loads a program from a newer catalogue (effect number 59).
     QString program = resources::load_resource_lines("CABINET_IR_BASIC").value(0);
     program.replace(2 * 35, 2, "3B");
-    editor().session.firmwareExchange().send(program, static_cast<int>(program.size() / 2), false, 0);
+    writeRaw(editor(), program);
     h.clock.advanceMs(2000);
     ASSERT_EQ(pedal->runningEffectNumber(), 59);
 

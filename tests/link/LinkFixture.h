@@ -4,7 +4,7 @@
 #include "base/Flags.h"
 #include "base/Log.h"
 #include "link/D2XXUnit.h"
-#include "link/MessageExchange.h"
+#include "link/AsyncExchange.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ class LinkFixture : public ::testing::Test {
     FakeDriver* fakeDriver = nullptr;
     D2xx d2xx;
     D2XXUnit unit{d2xx, clock};
-    MessageExchange exchange{unit, log, clock, flags};
+    AsyncExchange exchange{unit, log, clock};
 };
 
 } // namespace brivo::test
