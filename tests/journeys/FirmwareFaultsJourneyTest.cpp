@@ -40,6 +40,12 @@ TEST_F(FirmwareJourney, EachBootloaderFaultStopsTheUpgradeThereWithAPlainMessage
          "refused (NACK) the request for its command list (Get)",
          FlashAfter::Untouched,
          0},
+        // Silent at Get: the pedal has left its bootloader.
+        {"silent at Get",
+         {Step::Get, Action::Silence, {}},
+         "did not answer the request for its command list (Get)",
+         FlashAfter::Untouched,
+         0},
         {"erase command refused",
          {Step::EraseCommand, Action::Nack, {}},
          "refused (NACK) the erase command",
@@ -96,6 +102,8 @@ TEST_F(FirmwareJourney, EachBootloaderFaultStopsTheUpgradeThereWithAPlainMessage
         EXPECT_TRUE(message.startsWith("Firmware upgrade failed: ")) << message.toStdString();
         EXPECT_TRUE(message.contains(QLatin1String(c.says))) << message.toStdString();
         EXPECT_TRUE(message.contains("\"Upgrade Firmware\"")) << "says what to do next";
+        EXPECT_EQ(message.contains("has left its bootloader: put it back"),
+                  c.fault.step == Step::Get && c.fault.action == Action::Silence);
         const bool untouched = c.flash == FlashAfter::Untouched;
         // A refused erase command erased nothing either.
         EXPECT_EQ(message.contains("Nothing was erased"),
