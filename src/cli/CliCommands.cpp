@@ -1,5 +1,6 @@
 // The commands of brivo-cli, each from the command line to the pedal and back.
 #include "base/EditorError.h"
+#include "base/Task.h"
 #include "catalogue/CatalogueState.h"
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
@@ -39,7 +40,8 @@ const QString kFirmwarePrefix = QStringLiteral("FIRMWARE_");
 // The upgrade runs as the session's conversation.
 Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view,
                    std::shared_ptr<UpgradeOutcome> outcome) {
-    *outcome = co_await run_firmware_upgrade(link, {image, false}, view);
+    const UpgradeRequest request{image, false};
+    *outcome = co_await run_firmware_upgrade(link, request, view);
 }
 } // namespace
 

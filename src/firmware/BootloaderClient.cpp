@@ -48,7 +48,7 @@ BootloaderError::BootloaderError(QString step, ReplyFault fault, QString came, i
 
 BootloaderClient::BootloaderClient(BootloaderLink& link, Log& log) : link_(link), log_(log) {}
 
-Task<std::vector<std::uint8_t>> BootloaderClient::awaitAnswer(int answerBytes, QString step,
+Task<std::vector<std::uint8_t>> BootloaderClient::awaitAnswer(int answerBytes, const QString& step,
                                                               int timeoutMs) {
     // The first byte says whether the rest comes: a refusal is one byte.
     BootloaderLink::Awaited got = co_await link_.await(1, timeoutMs);
@@ -109,7 +109,7 @@ Task<bool> BootloaderClient::synchronise(int bytesAtMost) {
     co_return false;
 }
 
-Task<> BootloaderClient::command(std::uint8_t code, QString step) {
+Task<> BootloaderClient::command(std::uint8_t code, const QString& step) {
     link_.purgeReceive();
     link_.write(commandFrame(code));
     co_await awaitAnswer(1, step, kBootloaderAckTimeoutMs);
@@ -122,7 +122,7 @@ void BootloaderClient::sendMore(std::span<const std::uint8_t> frame, const QStri
     link_.write(frame);
 }
 
-Task<> BootloaderClient::frameThenAck(std::vector<std::uint8_t> frame, QString step,
+Task<> BootloaderClient::frameThenAck(std::span<const std::uint8_t> frame, const QString& step,
                                       int timeoutMs) {
     sendMore(frame, step);
     co_await awaitAnswer(1, step, timeoutMs);
@@ -156,24 +156,25 @@ void BootloaderClient::logAddress(std::uint32_t address) {
     log_.log_line(QStringLiteral("address checksum: ") + hex2(addressChecksum(address)));
 }
 
-Task<> BootloaderClient::begin_erase(MassErase erase) {
+Task<> BootloaderClient::begin_erase(const MassErase& erase) {
     log_.log_line(QStringLiteral("Start Erase Command"));
     for (const std::uint8_t byte : commandFrame(erase.command))
         log_.log_line(QStringLiteral("erase bytes: ") + hex2(byte));
     co_await command(erase.command, QStringLiteral("the erase command"));
 }
 
-Task<> BootloaderClient::erase_whole_flash(MassErase erase) {
-    co_await frameThenAck(erase.frame, QStringLiteral("the erase of the whole flash"), kMassEraseTimeoutMs);
+Task<> BootloaderClient::erase_whole_flash(const MassErase& erase) {
+    co_await frameThenAck(erase.frame, QStringLiteral("the erase of the whole flash"),
+                          kMassEraseTimeoutMs);
 }
 
 Task<> BootloaderClient::write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
-                                     QString step) {
+                                     const QString& step) {
     log_.log_line(QStringLiteral("SEND WRITE COMMAND"));
     co_await command(kWriteMemory, QStringLiteral("the write command for ") + step);
     logAddress(address);
     co_await frameThenAck(addressFrame(address), QStringLiteral("the address of ") + step,
-                 kBootloaderAckTimeoutMs);
+                          kBootloaderAckTimeoutMs);
     const std::vector<std::uint8_t> frame = dataFrame(paddedBlock(bytes));
     log_.log_line(QStringLiteral("SEND N BYTE + DATA + CHECKSUM"));
     log_.log_line(QStringLiteral("N_byte: ") + hex2(frame.front()));
@@ -185,17 +186,18 @@ Task<> BootloaderClient::write_chunk(std::uint32_t address, std::span<const std:
     log_.log_line(QString());
 }
 
-Task<QByteArray> BootloaderClient::read_memory(std::uint32_t address, int count, QString step) {
+Task<QByteArray> BootloaderClient::read_memory(std::uint32_t address, int count,
+                                               const QString& step) {
     log_.log_line(QStringLiteral("SEND READ COMMAND"));
     co_await command(kReadMemory, QStringLiteral("the read command for ") + step);
     logAddress(address);
     co_await frameThenAck(addressFrame(address), QStringLiteral("the read address of ") + step,
-                 kBootloaderAckTimeoutMs);
+                          kBootloaderAckTimeoutMs);
     log_.log_line(QStringLiteral("read bytes: ") + QString::number(count));
     const QString readStep = QStringLiteral("the read-back of ") + step;
     sendMore(readLengthFrame(count), readStep);
-    const std::vector<std::uint8_t> answer =
-        co_await awaitAnswer(count + 1, readStep, linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
+    const std::vector<std::uint8_t> answer = co_await awaitAnswer(
+        count + 1, readStep, linkTimeoutMs(count + 1, kBootloaderAckTimeoutMs));
     co_return toBytes(std::span(answer).subspan(1));
 }
 
@@ -205,7 +207,8 @@ Task<> BootloaderClient::send_go_command() {
     co_await command(kGo, QStringLiteral("the start command (Go)"));
     logAddress(kFlashStartAddress);
     co_await frameThenAck(addressFrame(kFlashStartAddress),
-                 QStringLiteral("the start address of the new firmware"), kBootloaderAckTimeoutMs);
+                          QStringLiteral("the start address of the new firmware"),
+                          kBootloaderAckTimeoutMs);
 }
 
 } // namespace brivo

@@ -64,6 +64,8 @@ QString describeFault(const QString& step, ReplyFault fault, const QString& came
 // BootloaderError naming what came.
 class BootloaderClient {
   public:
+    // Every step takes its arguments by reference: the caller awaits it in
+    // the same expression, so they live as long as the step.
     BootloaderClient(BootloaderLink& link, Log& log);
 
     // Sync bytes, one at a time, until an answer, at most `bytesAtMost`.
@@ -76,29 +78,31 @@ class BootloaderClient {
     Task<std::vector<std::uint8_t>> get_commands();
     // The whole flash, by the erase command the bootloader lists: the
     // command (nothing is erased while it is refused), then the erase.
-    Task<> erase_flash(bootloader::MassErase erase) {
+    Task<> erase_flash(const bootloader::MassErase& erase) {
         co_await begin_erase(erase);
         co_await erase_whole_flash(erase);
     }
-    Task<> begin_erase(bootloader::MassErase erase);
-    Task<> erase_whole_flash(bootloader::MassErase erase);
+    Task<> begin_erase(const bootloader::MassErase& erase);
+    Task<> erase_whole_flash(const bootloader::MassErase& erase);
     // Write Memory of one block, padded to whole words.
-    Task<> write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes, QString step);
+    Task<> write_chunk(std::uint32_t address, std::span<const std::uint8_t> bytes,
+                       const QString& step);
     // Read Memory of `count` bytes (1 to 256) at `address`.
-    Task<QByteArray> read_memory(std::uint32_t address, int count, QString step);
+    Task<QByteArray> read_memory(std::uint32_t address, int count, const QString& step);
     // Go to the flash start: the processor starts the firmware there.
     Task<> send_go_command();
 
   private:
     // Empties the receive queue, sends the command's code and complement,
     // awaits its ACK.
-    Task<> command(std::uint8_t code, QString step);
+    Task<> command(std::uint8_t code, const QString& step);
     // One more frame of a command; throws when bytes came before it.
     void sendMore(std::span<const std::uint8_t> frame, const QString& step);
     // One more frame of a command and its ACK.
-    Task<> frameThenAck(std::vector<std::uint8_t> frame, QString step, int timeoutMs);
+    Task<> frameThenAck(std::span<const std::uint8_t> frame, const QString& step, int timeoutMs);
     // Awaits an answer of `answerBytes` bytes that starts with ACK.
-    Task<std::vector<std::uint8_t>> awaitAnswer(int answerBytes, QString step, int timeoutMs);
+    Task<std::vector<std::uint8_t>> awaitAnswer(int answerBytes, const QString& step,
+                                                int timeoutMs);
     void logAddress(std::uint32_t address);
 
     BootloaderLink& link_;

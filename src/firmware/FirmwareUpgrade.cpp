@@ -1,4 +1,5 @@
 #include "firmware/FirmwareUpgrade.h"
+#include "base/Task.h"
 
 #include "base/Dialogs.h"
 #include "base/Log.h"
@@ -7,9 +8,9 @@
 #include "firmware/D2xxBootloaderLink.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/LinkFraming.h"
+#include "link/AsyncExchange.h"
 #include "link/D2XXUnit.h"
 #include "link/HexText.h"
-#include "link/AsyncExchange.h"
 
 #include <algorithm>
 
@@ -118,7 +119,7 @@ class Procedure {
           bootloaderLink_(link.device, link.exchange, link.clock, view.stopRequested),
           client_(bootloaderLink_, link.log) {}
 
-    Task<UpgradeOutcome> run(UpgradeRequest request);
+    Task<UpgradeOutcome> run(const UpgradeRequest& request);
 
   private:
     void phase(const QString& text) {
@@ -150,7 +151,7 @@ class Procedure {
     Task<> writeImage(const ChunkPlan& plan);
     // Empty when every block matched; `unverified` tells why it could not be read.
     Task<QString> verify(const ChunkPlan& plan, QString& unverified);
-    Task<UpgradeOutcome> start(bool verified, QString unverified);
+    Task<UpgradeOutcome> start(bool verified, const QString& unverified);
 
     const UpgradeLink& link_;
     const UpgradeView& view_;
@@ -172,17 +173,17 @@ Task<QString> Procedure::askCommands(bool resynchronise) {
     commands_ = co_await client_.get_commands();
     if (!massEraseFor(commands_))
         co_return QStringLiteral("the pedal's bootloader offers no erase command (43 or 44), which "
-                              "the upgrade needs.");
+                                 "the upgrade needs.");
     for (const std::uint8_t needed : {kWriteMemory, kGo}) {
         if (!offers(commands_, needed))
             co_return QStringLiteral("the pedal's bootloader does not offer command %1, which the "
-                                  "upgrade needs.")
+                                     "upgrade needs.")
                 .arg(hex_of(needed, 2));
     }
     co_return QString();
 }
 
-Task<UpgradeOutcome> Procedure::run(UpgradeRequest request) {
+Task<UpgradeOutcome> Procedure::run(const UpgradeRequest& request) {
     if (const auto refusal = check_image(request.image)) {
         link_.log.log_line(QStringLiteral("firmware image refused: ") + *refusal);
         phase(QStringLiteral("Image refused"));
@@ -207,11 +208,11 @@ Task<UpgradeOutcome> Procedure::run(UpgradeRequest request) {
                 co_return fail(missing, kNothingErasedAdvice, UpgradeOutcome::Refused);
         } catch (const BootloaderError& e) {
             co_return fail(e.text(),
-                        e.fault() == ReplyFault::LinkLost
-                            ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
-                        : e.fault() == ReplyFault::NoReply ? kLeftBootloaderAdvice
-                                                           : kNothingErasedAdvice,
-                        UpgradeOutcome::Refused);
+                           e.fault() == ReplyFault::LinkLost
+                               ? QStringLiteral("Nothing was erased. ") + kLinkLostAdvice
+                           : e.fault() == ReplyFault::NoReply ? kLeftBootloaderAdvice
+                                                              : kNothingErasedAdvice,
+                           UpgradeOutcome::Refused);
         }
         const bool canRead = offers(commands_, kReadMemory);
         const int count = static_cast<int>(plan.chunks.size());
@@ -230,11 +231,11 @@ Task<UpgradeOutcome> Procedure::run(UpgradeRequest request) {
             }
         } catch (const BootloaderError& e) {
             co_return fail(e.text(),
-                        e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice
-                        : flash_ == FlashState::Untouched ? kNothingErasedAdvice
-                                                          : kFlashIncompleteAdvice,
-                        flash_ == FlashState::Untouched ? UpgradeOutcome::Refused
-                                                        : UpgradeOutcome::Failed);
+                           e.fault() == ReplyFault::LinkLost ? kLinkLostAdvice
+                           : flash_ == FlashState::Untouched ? kNothingErasedAdvice
+                                                             : kFlashIncompleteAdvice,
+                           flash_ == FlashState::Untouched ? UpgradeOutcome::Refused
+                                                           : UpgradeOutcome::Failed);
         }
         const UpgradeOutcome started = co_await start(unverified.isEmpty(), unverified);
         co_return started;
@@ -296,7 +297,7 @@ Task<QString> Procedure::verify(const ChunkPlan& plan, QString& unverified) {
     co_return QString();
 }
 
-Task<UpgradeOutcome> Procedure::start(bool verified, QString unverified) {
+Task<UpgradeOutcome> Procedure::start(bool verified, const QString& unverified) {
     progress(progressMaximum_, progressMaximum_);
     if (verified) {
         phase(QStringLiteral("Written and verified"));
@@ -354,8 +355,10 @@ void log_chunks(Log& log, const ChunkPlan& plan) {
 Task<UpgradeOutcome> run_firmware_upgrade(UpgradeLink link, UpgradeRequest request,
                                           UpgradeView view) {
     // The procedure lives in this frame, with the link and view it refers to.
+    // Callers pass named values: GCC 12 destroys a temporary argument of a
+    // coroutine twice.
     Procedure procedure(link, view);
-    const UpgradeOutcome outcome = co_await procedure.run(std::move(request));
+    const UpgradeOutcome outcome = co_await procedure.run(request);
     co_return outcome;
 }
 

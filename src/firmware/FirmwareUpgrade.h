@@ -1,12 +1,12 @@
 #pragma once
 
-#include "base/Task.h"
-
 #include <QByteArray>
 #include <QString>
 #include <functional>
 
 namespace brivo {
+
+template <typename T> class Task;
 
 class Clock;
 class D2XXUnit;

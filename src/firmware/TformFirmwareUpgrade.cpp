@@ -4,18 +4,18 @@
 #include "base/EditorError.h"
 #include "base/Guard.h"
 #include "base/Log.h"
+#include "base/Task.h"
 #include "catalogue/Resources.h"
 #include "firmware/TwoToneProgressBar.h"
-#include "base/Task.h"
-#include "session/PedalSession.h"
 #include "link/D2XXUnit.h"
+#include "session/PedalSession.h"
 
 #include <QComboBox>
-#include <QPointer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -86,7 +86,7 @@ QString TformFirmwareUpgrade::makerImagePath(const QString& itemText) const {
 }
 
 void TformFirmwareUpgrade::updateImageItems() {
-    const bool realPedal = (!isConnected || isConnected()) && !link_.device.deviceIsSimulated();
+    const bool realPedal = session_.isConnected() && !link_.device.deviceIsSimulated();
     auto* model = qobject_cast<QStandardItemModel*>(cmbFirmwareChoose->model());
     bool hinted = false;
     for (int row = 0; row < kFileItem; ++row) {
@@ -182,7 +182,8 @@ Task<void> TformFirmwareUpgrade::upgradeTask(QByteArray image, UpgradeView view)
     } running{this};
     UpgradeOutcome outcome = UpgradeOutcome::Failed;
     try {
-        outcome = co_await run_firmware_upgrade(link_, {image, resynchronise_}, view);
+        const UpgradeRequest request{image, resynchronise_};
+        outcome = co_await run_firmware_upgrade(link_, request, view);
     } catch (...) {
         // The bootloader may be anywhere in a frame: the next try starts over.
         resynchronise_ = true;

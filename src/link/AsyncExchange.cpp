@@ -134,7 +134,7 @@ void AsyncExchange::timedOut(const QString& logLine, const char* userText) {
     throw EditorError(QString::fromLatin1(userText));
 }
 
-Task<bool> AsyncExchange::waitForQueuedBytes(int timeoutMs, std::function<void()> onPoll) {
+Task<bool> AsyncExchange::waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll) {
     const std::int64_t startMs = clock_.nowMs();
     for (;;) {
         if (onPoll)
@@ -155,8 +155,8 @@ Task<bool> AsyncExchange::waitForQueuedBytes(int timeoutMs, std::function<void()
 }
 
 Task<std::optional<QByteArray>>
-AsyncExchange::collectReply(std::function<bool(const QByteArray&)> isWhole, int timeoutMs,
-                            int readPauseMs, std::function<void(const QByteArray&)> onRead) {
+AsyncExchange::collectReply(const std::function<bool(const QByteArray&)>& isWhole, int timeoutMs,
+                            int readPauseMs, const std::function<void(const QByteArray&)>& onRead) {
     const std::int64_t startMs = clock_.nowMs();
     std::int64_t lastByteMs = startMs;
     QByteArray reply;

@@ -98,14 +98,15 @@ class AsyncExchange {
     // Waits until the receive queue holds a byte; `onPoll` runs at every look.
     // False when the queue-status call fails (reported by the device layer).
     // On time-out logs noReplyLogLine and throws EditorError (kNoReplyText).
-    Task<bool> waitForQueuedBytes(int timeoutMs, std::function<void()> onPoll = {});
+    // Arguments are taken by reference: callers await in the same expression.
+    Task<bool> waitForQueuedBytes(int timeoutMs, const std::function<void()>& onPoll = {});
     // Reads a reply that comes in pieces until `isWhole` holds or nothing new
     // has come for kReplyQuietMs, looking every `readPauseMs`. Nothing when
     // the link fails. Not whole after `timeoutMs`: logs slowReplyLogLine,
     // purges RX, expects late bytes and throws EditorError (kSlowReplyText).
     Task<std::optional<QByteArray>>
-    collectReply(std::function<bool(const QByteArray&)> isWhole, int timeoutMs, int readPauseMs,
-                 std::function<void(const QByteArray&)> onRead = {});
+    collectReply(const std::function<bool(const QByteArray&)>& isWhole, int timeoutMs,
+                 int readPauseMs, const std::function<void(const QByteArray&)>& onRead = {});
     // Waits for the pedal's reply and reads it until a read brings nothing:
     // the bytes of every read, in order; for the bootloader (rawFirstByte),
     // the first byte received as two hex digits. Nothing when the link fails.

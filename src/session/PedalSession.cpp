@@ -115,14 +115,15 @@ void PedalSession::start(Conversation what, std::function<Task<>()> make) {
     exchange_.resetCancel();
     // A command that waits for an answer first drops what an earlier one
     // left on its way; sends expect no answer and go out at once.
-    task_ = queueable(what) || what == Conversation::Connect ? make() : afterDrain(std::move(make));
+    make_ = std::move(make);
+    task_ = queueable(what) || what == Conversation::Connect ? make_() : afterDrain();
     emit stateChanged();
     task_.start([this] { finish(); });
 }
 
-Task<> PedalSession::afterDrain(std::function<Task<>()> make) {
+Task<> PedalSession::afterDrain() {
     co_await exchange_.drainLateBytes();
-    co_await make();
+    co_await make_();
 }
 
 void PedalSession::finish() {

@@ -154,7 +154,8 @@ class PedalSession final : public QObject {
         std::function<Task<>()> make;
     };
     void start(Conversation what, std::function<Task<>()> make);
-    Task<> afterDrain(std::function<Task<>()> make);
+    // The conversation being started, after the late bytes of an earlier one.
+    Task<> afterDrain();
     void finish();
     void runNext();
     void reportDriverFailure(const QString& text);
@@ -167,7 +168,8 @@ class PedalSession final : public QObject {
     Task<> uploadEffectConversation(QString category, QString effect);
     Task<> uploadRawConversation(QString path);
     Task<bool> waitForUploadAnswer(int byteCount);
-    Task<std::optional<QByteArray>> readUploadAnswer(std::function<void(const QByteArray&)> onRead);
+    Task<std::optional<QByteArray>>
+    readUploadAnswer(const std::function<void(const QByteArray&)>& onRead);
     Task<> identifyConversation();
     void parseIdentityReply(const QByteArray& reply);
     void lookupRunningEffect();
@@ -203,6 +205,9 @@ class PedalSession final : public QObject {
 
     Conversation current_ = Conversation::None;
     Task<> task_;
+    // What makes the conversation in progress; kept here, not passed into a
+    // coroutine (GCC 12 destroys a coroutine's temporary arguments twice).
+    std::function<Task<>()> make_;
     // The first failure the device layer reported during the command.
     QString driverFailure_;
     bool cancelled_ = false;

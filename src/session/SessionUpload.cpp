@@ -143,7 +143,7 @@ Task<bool> PedalSession::waitForUploadAnswer(int byteCount) {
 }
 
 Task<std::optional<QByteArray>>
-PedalSession::readUploadAnswer(std::function<void(const QByteArray&)> onRead) {
+PedalSession::readUploadAnswer(const std::function<void(const QByteArray&)>& onRead) {
     // The answer may come in pieces: read until all of it is here or the
     // link has gone quiet.
     const auto whole = [](const QByteArray& bytes) { return bytes.size() >= kUploadAnswerBytes; };

@@ -146,9 +146,12 @@ TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
         p.enterBootloader();
     });
     main().menuFirmwareUpgradeMode->trigger();
+    waitForSession(h.editor().session);
     main().menuScan->trigger();
+    waitForSession(h.editor().session);
     h.dialogs.messages.clear();
     main().menuConnect->trigger();
+    waitForSession(h.editor().session);
     ASSERT_EQ(h.dialogs.messages, QStringList{"Connection to bootloader succeeded"});
     EXPECT_EQ(h.consoleLines().filter(QStringLiteral("link framing:")).size(), 1);
     EXPECT_TRUE(h.consoleLines().contains(
@@ -168,6 +171,7 @@ TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
         return path;
     };
     main().menuStartFirmwareUpgrade->trigger();
+    waitForSession(h.editor().session);
     TformFirmwareUpgrade& window = h.program().formFirmwareUpgrade();
     auto* items = qobject_cast<QStandardItemModel*>(window.cmbFirmwareChoose->model());
     ASSERT_NE(items, nullptr);
@@ -182,6 +186,7 @@ TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
         h.withPedal([](VirtualPedal& p) { return p.writesReceived().size(); });
     h.dialogs.messages.clear();
     window.btnUpgradeFirmware->click();
+    waitForSession(h.editor().session);
     ASSERT_EQ(h.dialogs.messages.size(), 1);
     EXPECT_TRUE(h.dialogs.messages.first().startsWith("This image is a stand-in made for the "
                                                       "virtual pedal"));
@@ -193,12 +198,14 @@ TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
     window.cmbFirmwareChoose->setCurrentIndex(2);
     h.dialogs.messages.clear();
     window.btnUpgradeFirmware->click();
+    waitForSession(h.editor().session);
     ASSERT_EQ(h.dialogs.messages,
               QStringList{QStringLiteral("Firmware Upgrade Complete, device will now restart")});
     const auto flash = h.withPedal([](VirtualPedal& p) { return p.flash(); });
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(flash.data()), firmware.size()), firmware);
     EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());
     main().btnOpenEffect->click();
+    waitForSession(h.editor().session);
     EXPECT_EQ(main().lblFirmwareVersion->text(), "Firmware Version: 5");
 }
 

@@ -1,7 +1,8 @@
+#include "link/AsyncExchange.h"
 #include "LinkFixture.h"
 #include "base/EditorError.h"
 #include "base/Guard.h"
-#include "link/AsyncExchange.h"
+#include "link/ReplyRules.h"
 
 #include <type_traits>
 
@@ -233,7 +234,7 @@ TEST_F(AsyncExchangeTest, WaitForQueuedBytesReportsArrivalAndFailure) {
 TEST_F(AsyncExchangeTest, SendConvertsPurgesWritesAndPauses) {
     finish(clock, exchange.purgeTx());
     EXPECT_EQ(exchange.send(QStringLiteral("0500"), 2), 2);
-    finish(clock, exchange.pauseMs(100));
+    clock.advanceMs(100);
     ASSERT_EQ(bridge.writes.size(), 1u);
     EXPECT_EQ(bridge.writes[0], (std::vector<std::uint8_t>{0x05, 0x00}));
     EXPECT_EQ(bridge.purgeTxCount, 1);
@@ -265,7 +266,7 @@ TEST_F(AsyncExchangeTest, FailedWriteIsReportedAndTheSendGoesOn) {
     bridge.unplugAtUs = 0;
     finish(clock, exchange.purgeTx());
     EXPECT_EQ(exchange.send(QStringLiteral("0300"), 2), 2);
-    finish(clock, exchange.pauseMs(100));
+    clock.advanceMs(100);
     EXPECT_EQ(dialogs.messages, (QStringList{QStringLiteral("FT_Purge TX - General IO error..."),
                                              QStringLiteral("FT_Write - General IO error...")}));
     EXPECT_EQ(clock.nowMs(), 100);
@@ -283,8 +284,8 @@ TEST_F(AsyncExchangeTest, CollectReplyGathersPiecesUntilWholeOrQuiet) {
     bridge.arrive(200 * kMs, {'l', 'a', 't', 'e'});
     int reads = 0;
     const auto never = [](const QByteArray&) { return false; };
-    const std::optional<QByteArray> reply = finish(
-        clock, exchange.collectReply(never, 1000, 10, [&](const QByteArray&) { ++reads; }));
+    const std::optional<QByteArray> reply =
+        finish(clock, exchange.collectReply(never, 1000, 10, [&](const QByteArray&) { ++reads; }));
     // The gap before "late" is longer than the quiet period: the reply ended.
     EXPECT_EQ(reply, QByteArray("abcd"));
     EXPECT_EQ(reads, 2);

@@ -3,8 +3,9 @@
 #include "FakeDriver.h"
 #include "base/Flags.h"
 #include "base/Log.h"
-#include "link/D2XXUnit.h"
 #include "link/AsyncExchange.h"
+#include "link/D2XXUnit.h"
+#include "link/ReplyRules.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
