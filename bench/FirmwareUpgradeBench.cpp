@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <thread>
 
@@ -71,8 +72,10 @@ Timed clickAndTime(TformFirmwareUpgrade& window, test::ScriptedDialogs& dialogs)
     };
     window.btnUpgradeFirmware->click();
     // The upgrade runs on in the event loop until its conversation ends.
+    QTimer tick;
+    tick.start(50);
     while (window.upgradeRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     dialogs.onMessage = nullptr;
     timed.completed = doneAt > 0 && dialogs.messages.value(0) == kComplete;
     timed.ms = doneAt - start;
@@ -160,8 +163,10 @@ int inProcess(const QByteArray& image) {
     bool done = false;
     Task<std::vector<std::uint8_t>> get = client.get_commands();
     get.start([&] { done = true; });
+    QTimer tick;
+    tick.start(50);
     while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     try {
         get.result();
     } catch (const BootloaderError& e) {

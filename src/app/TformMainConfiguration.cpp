@@ -141,16 +141,24 @@ void TformMain::loadConfigurationFrom(const QString& path) {
 }
 
 Task<> TformMain::applyConfiguration(ConfigSettings settings) {
-    ParamState& params = editor_.session.params();
+    PedalSession& session = editor_.session;
+    ParamState& params = session.params();
+    const ShownSettings held = shown_settings(*fxParameters_, params);
     const std::vector<int> limited = apply_config(*fxParameters_, params, settings);
     // The buttons show the loaded limits; the pedal gets them too, so the
     // window tells what it does.
     for (const int j : limited) {
-        editor_.session.setLimit(j, false, static_cast<std::int32_t>(params.minLimits[j]));
-        editor_.session.setLimit(j, true, static_cast<std::int32_t>(params.maxLimits[j]));
+        session.setLimit(j, false, static_cast<std::int32_t>(params.minLimits[j]));
+        session.setLimit(j, true, static_cast<std::int32_t>(params.maxLimits[j]));
+    }
+    const PedalSession::SendsOutcome outcome = co_await session.flushSends();
+    if (!outcome.failure.isEmpty()) {
+        // The link failed part-way: what never reached the pedal goes back
+        // in the window, and the message names both halves.
+        restore_unsent(*fxParameters_, params, held, outcome.unsent);
+        throw EditorError(partial_load_text(params, outcome.sent, outcome.unsent, outcome.failure));
     }
     editor_.dialogs.showMessage(QStringLiteral("FX Configuration File Loaded"));
-    co_return;
 }
 
 } // namespace brivo

@@ -111,4 +111,90 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
     return limited;
 }
 
+ShownSettings shown_settings(const TformFXParameters& form, const ParamState& params) {
+    ShownSettings shown;
+    shown.params = params;
+    for (int i = 0; i < kParamSlots; ++i) {
+        std::int32_t control = 0;
+        if (const QSlider* pot = form.trkPot(i))
+            control = pot->value();
+        else if (const ToggleSwitch* toggle = form.swtSwitch(i))
+            control = toggle->isChecked() ? 1 : 0;
+        else if (const QComboBox* multi = form.cmbMultiSwitch(i))
+            control = multi->currentIndex();
+        shown.controls.push_back(control);
+        const QPushButton* min = form.btnMin(i);
+        const QPushButton* max = form.btnMax(i);
+        shown.minTexts.push_back(min != nullptr ? min->text() : QString());
+        shown.maxTexts.push_back(max != nullptr ? max->text() : QString());
+    }
+    return shown;
+}
+
+void restore_unsent(TformFXParameters& form, ParamState& params, const ShownSettings& held,
+                    const std::vector<ParamChange>& unsent) {
+    const auto quiet = form.quietChanges();
+    for (const ParamChange& change : unsent) {
+        const int i = change.slot;
+        const auto slot = static_cast<std::size_t>(i);
+        if (i < 0 || i >= kParamSlots)
+            continue;
+        switch (change.kind) {
+        case ParamChange::Kind::Value:
+            if (slot < params.statusValues.size())
+                params.statusValues[slot] =
+                    slot < held.params.statusValues.size() ? held.params.statusValues[slot] : 0;
+            if (QSlider* pot = form.trkPot(i)) {
+                pot->setValue(held.controls[slot]);
+            } else if (ToggleSwitch* toggle = form.swtSwitch(i)) {
+                toggle->setChecked(held.controls[slot] != 0);
+                form.showSwitchState(i);
+            } else if (QComboBox* multi = form.cmbMultiSwitch(i)) {
+                multi->setCurrentIndex(held.controls[slot]);
+            }
+            break;
+        case ParamChange::Kind::Minimum:
+            params.minLimits[slot] = held.params.minLimits[slot];
+            if (QPushButton* button = form.btnMin(i))
+                button->setText(held.minTexts[slot]);
+            break;
+        case ParamChange::Kind::Maximum:
+            params.maxLimits[slot] = held.params.maxLimits[slot];
+            if (QPushButton* button = form.btnMax(i))
+                button->setText(held.maxTexts[slot]);
+            break;
+        }
+    }
+    form.refreshAccessibleNames();
+}
+
+QString partial_load_text(const ParamState& params, const std::vector<ParamChange>& sent,
+                          const std::vector<ParamChange>& unsent, const QString& failure) {
+    const auto names = [&params](const std::vector<ParamChange>& changes) {
+        QStringList list;
+        for (const ParamChange& change : changes) {
+            const QString name = change.slot >= 0 && change.slot < kParamSlots
+                                     ? params.paramNames[static_cast<std::size_t>(change.slot)]
+                                     : QString::number(change.slot);
+            switch (change.kind) {
+            case ParamChange::Kind::Value:
+                list.append(name);
+                break;
+            case ParamChange::Kind::Minimum:
+                list.append(name + QStringLiteral(" minimum"));
+                break;
+            case ParamChange::Kind::Maximum:
+                list.append(name + QStringLiteral(" maximum"));
+                break;
+            }
+        }
+        return list.join(QStringLiteral(", "));
+    };
+    const QString none = QStringLiteral("nothing");
+    return QStringLiteral("The configuration file was loaded only in part: the link failed (%1). "
+                          "Sent to the pedal: %2. Not sent: %3. The window shows the settings as "
+                          "sent; load the file again once the pedal is connected.")
+        .arg(failure, sent.empty() ? none : names(sent), unsent.empty() ? none : names(unsent));
+}
+
 } // namespace brivo

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "config/ConfigFile.h"
+#include "params/ParamState.h"
 
+#include <QString>
 #include <cstdint>
 #include <vector>
 
 namespace brivo {
 
-struct ParamState;
 class TformFXParameters;
 
 // What a configuration file keeps of the window as it is built now: the
@@ -16,6 +17,28 @@ class TformFXParameters;
 // the percentage its button shows.
 ConfigSettings gather_config(const TformFXParameters& form, const ParamState& params);
 
+// What the window shows of each parameter's value (a pot's position, a
+// switch's 1 or 0, a multi-switch's index) and of each pot's limits, with
+// the state behind it: enough to put back a setting that never reached the
+// pedal.
+struct ShownSettings {
+    std::vector<std::int32_t> controls;
+    std::vector<QString> minTexts;
+    std::vector<QString> maxTexts;
+    ParamState params;
+};
+ShownSettings shown_settings(const TformFXParameters& form, const ParamState& params);
+
+// After a load that failed part-way: each setting in `unsent` goes back, in
+// the window and the state, to what `held` shows, so the window shows what
+// the pedal holds. Raises no parameter event: nothing is sent.
+void restore_unsent(TformFXParameters& form, ParamState& params, const ShownSettings& held,
+                    const std::vector<ParamChange>& unsent);
+
+// The message of such a load: the link's failure, and what was sent to the
+// pedal and what was not, by the parameters' names.
+QString partial_load_text(const ParamState& params, const std::vector<ParamChange>& sent,
+                          const std::vector<ParamChange>& unsent, const QString& failure);
 
 // Puts checked settings into the window and the state, through the controls'
 // change handling as a player's changes would go (pots and multi-switches send

@@ -23,6 +23,15 @@ inline const std::array<QString, 8> controllerNames = {
     QStringLiteral("I"),   QStringLiteral("EXP"), QStringLiteral("II"), QStringLiteral("III"),
     QStringLiteral("SWT"), QStringLiteral("SWR"), QStringLiteral("SW"), QStringLiteral("NA")};
 
+// One setting a send puts on the pedal: a parameter's value, or one of a
+// pot's two limits.
+struct ParamChange {
+    enum class Kind { Value, Minimum, Maximum };
+    int slot = 0;
+    Kind kind = Kind::Value;
+    bool operator==(const ParamChange&) const = default;
+};
+
 // The parameter editor's model. It lives for the whole run: the window's
 // controls come and go, these arrays keep their values between builds.
 struct ParamState {

@@ -57,6 +57,7 @@ void PedalSession::reportDriverFailure(const QString& text) {
     // One message per command: the first failure is the one that explains
     // the rest.
     if (busy()) {
+        driverFailed_ = true;
         if (driverFailure_.isEmpty())
             driverFailure_ = text;
         return;
@@ -94,23 +95,25 @@ void PedalSession::runConversation(Conversation what, std::function<Task<>()> ma
     start(what, std::move(make));
 }
 
-void PedalSession::start(Conversation what, std::function<Task<>()> make) {
+void PedalSession::start(Conversation what, std::function<Task<>()> make,
+                         std::optional<ParamChange> change) {
     if (!admits(what))
         return;
     if (busy()) {
         if (queueable(what)) {
-            sends_.push_back({what, std::move(make)});
+            sends_.push_back({what, std::move(make), change});
             return;
         }
         // Only the live loop lets a command follow it.
         log_.log_line(QStringLiteral("Live Request switched off: ") + followerName(what) +
                       QStringLiteral(" follows the request in progress"));
         liveWanted_ = false;
-        afterLive_ = Pending{what, std::move(make)};
+        afterLive_ = Pending{what, std::move(make), std::nullopt};
         return;
     }
     current_ = what;
     driverFailure_.clear();
+    driverFailed_ = false;
     cancelled_ = false;
     exchange_.resetCancel();
     // A command that waits for an answer first drops what an earlier one
@@ -153,6 +156,13 @@ void PedalSession::finish() {
         liveWanted_ = false;
         emit liveChanged(false);
     }
+    // A command the driver failed may have lost the port with it (a cable
+    // pulled during the wait): the windows must not go on saying connected.
+    if (driverFailed_ && !cancelled_ && isConnected() && !portAlive()) {
+        sends_.clear();
+        afterLive_.reset();
+        endLostConnection();
+    }
     emit stateChanged();
     if (!message.isEmpty())
         emit failed(message);
@@ -189,12 +199,9 @@ Task<> PedalSession::runQueuedSends() {
     }
 }
 
-void PedalSession::noticeFromLink() {
-    // Idle, a notice is either stray bytes or a port that failed: a silent
-    // look at the queue tells them apart, and a failure ends the connection
-    // with one message of its own rather than the driver's words.
-    if (busy() || !isConnected())
-        return;
+bool PedalSession::portAlive() {
+    // A silent look at the queue: the command's own failure already told
+    // the user what went wrong.
     device_.setReporter({});
     const bool alive = device_.GetFTQueueStatus() == FT_OK;
     if (!alive) {
@@ -202,12 +209,23 @@ void PedalSession::noticeFromLink() {
         device_.CloseFTDevice();
     }
     device_.setReporter([this](const QString& text) { reportDriverFailure(text); });
-    if (alive)
-        return;
+    return alive;
+}
+
+void PedalSession::endLostConnection() {
     log_.log_line(QStringLiteral("connection lost: the pedal's port failed"));
     connection_ = Connection::Disconnected;
     bootloaderFound_ = false;
     running_.statusEffectName.clear();
+}
+
+void PedalSession::noticeFromLink() {
+    // Idle, a notice is either stray bytes or a port that failed; a failure
+    // ends the connection with one message of its own rather than the
+    // driver's words.
+    if (busy() || !isConnected() || portAlive())
+        return;
+    endLostConnection();
     emit stateChanged();
     emit failed(kConnectionLostText);
 }

@@ -117,6 +117,16 @@ class PedalSession final : public QObject {
     void setParameter(int slot, std::int32_t value, const QString& logLine, bool appendLine);
     void setLimit(int slot, bool maximum, std::int32_t value);
     void clearLimits(int slot);
+    // Inside a conversation: the parameter and limit sends queued so far go
+    // out now, in order, and the first one the link refuses ends them; the
+    // rest are dropped. What failed is in `failure` and is not reported
+    // again; `sent` and `unsent` name the settings that did and did not go.
+    struct SendsOutcome {
+        std::vector<ParamChange> sent;
+        std::vector<ParamChange> unsent;
+        QString failure;
+    };
+    Task<SendsOutcome> flushSends();
     // Runs a conversation of another subsystem (firmware, configuration
     // files) under the same gate.
     void runConversation(Conversation what, std::function<Task<>()> make);
@@ -152,14 +162,21 @@ class PedalSession final : public QObject {
     struct Pending {
         Conversation what;
         std::function<Task<>()> make;
+        // The setting a parameter or limit send changes.
+        std::optional<ParamChange> change;
     };
-    void start(Conversation what, std::function<Task<>()> make);
+    void start(Conversation what, std::function<Task<>()> make,
+               std::optional<ParamChange> change = std::nullopt);
     // The conversation being started, after the late bytes of an earlier one.
     Task<> afterDrain();
     void finish();
     void runNext();
     void reportDriverFailure(const QString& text);
     void noticeFromLink();
+    // Whether the open port still answers; a dead one is closed, quietly.
+    bool portAlive();
+    // The port failed: the session is disconnected, with a console line.
+    void endLostConnection();
     bool queueable(Conversation what) const;
 
     Task<> connectConversation();
@@ -210,6 +227,8 @@ class PedalSession final : public QObject {
     std::function<Task<>()> make_;
     // The first failure the device layer reported during the command.
     QString driverFailure_;
+    // The device layer reported a failure during the command.
+    bool driverFailed_ = false;
     bool cancelled_ = false;
     std::deque<Pending> sends_;
     std::optional<Pending> afterLive_;

@@ -11,6 +11,7 @@
 #include "session/PedalSession.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace brivo {
 
@@ -110,6 +111,28 @@ Task<> PedalSession::liveConversation() {
     }
 }
 
+Task<PedalSession::SendsOutcome> PedalSession::flushSends() {
+    SendsOutcome outcome;
+    while (!sends_.empty()) {
+        Pending next = std::move(sends_.front());
+        sends_.pop_front();
+        co_await next.make();
+        if (!driverFailure_.isEmpty()) {
+            outcome.failure = std::exchange(driverFailure_, QString());
+            if (next.change)
+                outcome.unsent.push_back(*next.change);
+            for (const Pending& dropped : sends_)
+                if (dropped.change)
+                    outcome.unsent.push_back(*dropped.change);
+            sends_.clear();
+            co_return outcome;
+        }
+        if (next.change)
+            outcome.sent.push_back(*next.change);
+    }
+    co_return outcome;
+}
+
 void PedalSession::store() {
     start(Conversation::Store, [this] { return storeConversation(); });
 }
@@ -144,9 +167,12 @@ void PedalSession::setParameter(int slot, std::int32_t value, const QString& log
                                 bool appendLine) {
     const QString address = params_.paramAddresses[static_cast<std::size_t>(slot)];
     const QString message = set_parameter_hex(address, value);
-    start(Conversation::Send, [this, message, logLine, appendLine] {
-        return parameterConversation(message, logLine, appendLine);
-    });
+    start(
+        Conversation::Send,
+        [this, message, logLine, appendLine] {
+            return parameterConversation(message, logLine, appendLine);
+        },
+        ParamChange{slot, ParamChange::Kind::Value});
 }
 
 Task<> PedalSession::parameterConversation(QString message, QString logLine, bool appendLine) {
@@ -164,8 +190,10 @@ void PedalSession::setLimit(int slot, bool maximum, std::int32_t value) {
         params_.maxLimits[j] = static_cast<std::uint32_t>(value);
     else
         params_.minLimits[j] = static_cast<std::uint32_t>(value);
-    start(Conversation::Send,
-          [this, slot, maximum, value] { return limitConversation(slot, maximum, value); });
+    start(
+        Conversation::Send,
+        [this, slot, maximum, value] { return limitConversation(slot, maximum, value); },
+        ParamChange{slot, maximum ? ParamChange::Kind::Maximum : ParamChange::Kind::Minimum});
 }
 
 void PedalSession::clearLimits(int slot) {

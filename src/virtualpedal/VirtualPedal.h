@@ -62,6 +62,16 @@ class VirtualPedal {
 
     // Faults.
     void setSilent(bool silent) { faults_.silent = silent; }
+    // The cable is pulled as the host makes its nth write from now (1 for
+    // the next); that write fails. 0 leaves the cable alone.
+    void unplugAtWrite(int nth) { unplugAtWrite_ = nth; }
+    // Called by the port before each write: true when the cable goes now.
+    bool cablePulledForWrite() {
+        if (unplugAtWrite_ <= 0 || --unplugAtWrite_ > 0)
+            return false;
+        unplug();
+        return true;
+    }
     void setAccessDenied(bool denied) { faults_.accessDenied = denied; }
     // Every call on an open handle fails with FT_IO_ERROR from now on, and the
     // bridge leaves the listing; bytes in flight are lost.
@@ -185,6 +195,7 @@ class VirtualPedal {
     Bootloader bootloader_{EffectProcessor::kDefaultFirmwareVersion};
     Mode mode_ = Mode::Application;
     FaultInjection faults_;
+    int unplugAtWrite_ = 0;
     std::vector<WriteRecord> writes_;
     bool clientFollowsProcessor_ = false;
 };

@@ -59,7 +59,7 @@ FT_STATUS VirtualPort::write(const std::uint8_t* data, DWORD count, DWORD* writt
     if (written == nullptr || (data == nullptr && count > 0))
         return FT_INVALID_PARAMETER;
     *written = 0;
-    if (!alive())
+    if (!alive() || pedal_->cablePulledForWrite())
         return FT_IO_ERROR;
     pedal_->write(data, count);
     *written = count;

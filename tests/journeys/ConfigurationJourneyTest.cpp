@@ -420,3 +420,56 @@ TEST_F(ConfigurationJourney, LoadAndSaveInLiveModeEndTheLoopFirst) {
 
 } // namespace
 } // namespace brivo::test
+
+namespace brivo::test {
+namespace {
+
+// A load that fails part-way ends at its first failed send with one message
+// that names what was sent and what was not, and the window shows the
+// settings as sent: the loaded value that went, the earlier ones for those
+// that did not.
+TEST_F(ConfigurationJourney, ALoadThatFailsPartWayEndsWithOneMessageAndTheWindowAsSent) {
+    prepareSettings();
+    h.trigger(main().menuSaveConfiguration);
+    changeSettings();
+    h.click(main().btnRequest); // the window as the pedal holds it now
+    h.dialogs.messages.clear();
+    const QString minText = fx().btnMin(0)->text();
+    const std::uint32_t minLimit = editor().session.params().minLimits[0];
+    const std::size_t from = mark();
+
+    // The load sends pot 0, pot 1, switch 4, the multi-switch, then pot 0's
+    // limits; the cable goes as pot 1's value is written.
+    pedal->unplugAtWrite(2);
+    h.trigger(main().menuLoadConfiguration);
+    settle();
+
+    ASSERT_EQ(h.dialogs.messages.size(), 1) << h.dialogs.messages.join('|').toStdString();
+    const ParamState& p = editor().session.params();
+    const QString message = h.dialogs.messages.first();
+    EXPECT_EQ(message.toStdString(),
+              QStringLiteral("The configuration file was loaded only in part: the link failed "
+                             "(FT_Write - General IO error...). Sent to the pedal: %1. Not sent: "
+                             "%2, %3, %4, %1 minimum, %1 maximum. The window shows the settings as "
+                             "sent; load the file again once the pedal is connected.")
+                  .arg(p.paramNames[0], p.paramNames[1], p.paramNames[4], p.paramNames[6])
+                  .toStdString());
+    // Pot 0's value went to the bridge before the cable went; nothing after.
+    EXPECT_EQ(writesSince(from).size(), 1);
+    EXPECT_EQ(pedal->parameterValue(1), 20);
+    EXPECT_EQ(fx().trkPot(0)->value(), 800);
+    EXPECT_EQ(fx().trkPot(1)->value(), 20);
+    EXPECT_FALSE(fx().swtSwitch(4)->isChecked());
+    EXPECT_EQ(fx().lblSwitchState(4)->text(), p.switchTexts[0][4]);
+    EXPECT_EQ(fx().cmbMultiSwitch(6)->currentIndex(), 0);
+    EXPECT_EQ(fx().btnMin(0)->text(), minText);
+    EXPECT_EQ(p.minLimits[0], minLimit);
+    EXPECT_EQ(p.statusValues[1], 20);
+    EXPECT_FALSE(editor().session.busy());
+    // The port is gone: the window says so rather than "connected".
+    EXPECT_FALSE(editor().session.isConnected());
+    EXPECT_FALSE(main().btnRequest->isEnabled());
+}
+
+} // namespace
+} // namespace brivo::test

@@ -121,14 +121,37 @@ TEST_F(LiveRequestJourney, TheLoopEndsWhenTheLinkFails) {
     ASSERT_FALSE(h.dialogs.messages.isEmpty());
     EXPECT_TRUE(h.dialogs.messages.first().startsWith("FT_GetQueueStatus - "))
         << h.dialogs.messages.join('|').toStdString();
-    // Ended on its own, the loop unticks the box: the window no longer
-    // follows the pedal and the pots speak again. Request stays at hand.
-    EXPECT_FALSE(editor().session.liveLoopRunning());
+    // Ended on its own, the loop unticks the box; the port went with the
+    // cable, so the connection ends and nothing offers to ask the pedal.
     EXPECT_FALSE(editor().session.liveLoopRunning());
     EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_FALSE(editor().session.isConnected());
+    EXPECT_FALSE(main().chkLiveRequest->isEnabled());
+    EXPECT_FALSE(main().btnRequest->isEnabled());
+    EXPECT_FALSE(editor().session.busy());
+}
+
+// A pedal that stops answering ends the loop too, but the port is still
+// there: Request and the box stay at hand for another try.
+TEST_F(LiveRequestJourney, TheLoopEndsWhenThePedalFallsSilentAndRequestStaysAtHand) {
+    uploadOpenAndRequest("Gain", "Clean Boost");
+    const std::size_t from = mark();
+    duringTheLoop(from, [&](int requests) {
+        if (requests >= 2) {
+            pedal->setSilent(true);
+            return true;
+        }
+        return false;
+    });
+
+    h.click(main().chkLiveRequest);
+
+    EXPECT_EQ(h.dialogs.messages.size(), 1) << h.dialogs.messages.join('|').toStdString();
+    EXPECT_FALSE(editor().session.liveLoopRunning());
+    EXPECT_FALSE(main().chkLiveRequest->isChecked());
+    EXPECT_TRUE(editor().session.isConnected());
     EXPECT_TRUE(main().chkLiveRequest->isEnabled());
     EXPECT_TRUE(main().btnRequest->isEnabled());
-    EXPECT_FALSE(editor().session.busy());
 }
 
 TEST_F(LiveRequestJourney, TheLoopEndsWhenTheMainWindowCloses) {

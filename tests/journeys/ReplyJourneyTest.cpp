@@ -62,6 +62,9 @@ TEST_F(ReplyJourney, UnpluggingDuringTheWaitEndsItWithTheDriversReport) {
     EXPECT_TRUE(editor.dialogs.messages.last().startsWith("FT_GetQueueStatus - "));
     EXPECT_TRUE(editor.consoleLines().filter("effect number DEC: ").isEmpty());
     EXPECT_FALSE(editor.editor().session.busy());
+    // The port went with the cable: the connection ends, without a second box.
+    EXPECT_FALSE(editor.editor().session.isConnected());
+    EXPECT_EQ(editor.consoleLines().filter("connection lost: the pedal's port failed").size(), 1);
 }
 
 } // namespace
