@@ -202,10 +202,13 @@ Timed editorOverPty(const QString& imagePath, const QByteArray& image) {
     }
     h.withPedal([](VirtualPedal& p) { prepare(p); });
     TformMain& main = h.program().formMain();
-    main.menuFirmwareUpgradeMode->trigger();
-    main.menuScan->trigger();
-    main.menuConnect->trigger();
-    main.menuStartFirmwareUpgrade->trigger();
+    PedalSession& session = h.editor().session;
+    // Each command ends before the next is chosen, as a user waits for it.
+    for (QAction* item : {main.menuFirmwareUpgradeMode, main.menuScan, main.menuConnect,
+                          main.menuStartFirmwareUpgrade}) {
+        item->trigger();
+        test::waitForSession(session);
+    }
     TformFirmwareUpgrade& window = h.program().formFirmwareUpgrade();
     h.dialogs.files = {imagePath};
     window.cmbFirmwareChoose->setCurrentIndex(kFileItem);
