@@ -15,24 +15,14 @@ namespace brivo {
 Program::Program(std::unique_ptr<Editor> editor) : editor_(std::move(editor)) {
     Editor& e = *editor_;
     formMain_ = std::make_unique<TformMain>(e);
-    formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(
-        UpgradeLink{e.session.device(), e.session.exchange(), e.log, e.clock, e.dialogs}, e.session);
-    formFirmwareUpgrade_->onRunningChanged = [main = formMain_.get()](bool running) {
-        main->upgradeRunningChanged(running);
-    };
-    formFirmwareUpgrade_->onFirmwareStarted = [main = formMain_.get()] { main->firmwareStarted(); };
+    formFirmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>(e.session, e.log, e.dialogs);
     formMain_->attachFirmwareWindow(formFirmwareUpgrade_.get());
     formPrint_ = std::make_unique<TformPrint>(e.dialogs);
     e.log.attach(formPrint_.get());
     formFXParameters_ =
         std::make_unique<TformFXParameters>(e.session.params(), e.catalogue, e.log, e.dialogs);
     new ParameterEvents(*formFXParameters_, e.session, e.dialogs);
-    formFXParameters_->onClosed = [main = formMain_.get(), &e] {
-        e.session.setShownEffect(QString());
-        main->btnRequest->setEnabled(false);
-        main->btnAssign->setEnabled(false);
-        main->updateConfigurationMenu();
-    };
+    formFXParameters_->onClosed = [main = formMain_.get()] { main->fxParametersClosed(); };
     formFXInfo_ = std::make_unique<TformFXInfo>();
     formMain_->attachWindows(formPrint_.get(), formFXParameters_.get(), formFXInfo_.get());
 }

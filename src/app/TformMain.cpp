@@ -9,7 +9,6 @@
 #include "base/Guard.h"
 #include "firmware/TformFirmwareUpgrade.h"
 #include "ir/IrSplice.h"
-#include "link/LinkSettings.h"
 #include "params/TformFXParameters.h"
 
 #include <QCheckBox>
@@ -35,8 +34,9 @@ constexpr int kDesignTop = 31;
 constexpr int kVersionCheckIntervalMs = 1000;
 const QString kProductFolder = QStringLiteral("Brivo");
 constexpr const char* kCloseDuringUpgradeText =
-    "A firmware upgrade is running. Closing the editor now stops it and leaves the pedal "
-    "without a complete firmware until an upgrade completes. Close anyway?";
+    "A firmware upgrade is running. Closing the editor now stops it; once the flash is being "
+    "erased or written, that leaves the pedal without a complete firmware until an upgrade "
+    "completes. Close anyway?";
 } // namespace
 
 TformMain::TformMain(Editor& editor)
@@ -67,24 +67,20 @@ TformMain::TformMain(Editor& editor)
     connect(session, &PedalSession::statusRead, this,
             [this](bool live) { guarded([this, live] { statusChanged(live); }); });
     connect(session, &PedalSession::liveChanged, this, &TformMain::liveChanged);
+    // The pedal runs its new firmware: Upgrade Mode's tick goes with it.
+    connect(session, &PedalSession::firmwareStarted, this,
+            [this] { menuFirmwareUpgradeMode->setChecked(false); });
 }
 
 void TformMain::sessionStateChanged() {
     connectionChanged();
-    PedalSession& session = editor_.session;
-    // Request rests while its own request waits, and comes back when the
-    // window still shows the effect it asked for.
-    const bool requesting = session.current() == Conversation::Status;
-    if (requesting && !requestInFlight_) {
-        requestInFlight_ = true;
-        btnRequest->setEnabled(false);
-    } else if (!requesting && requestInFlight_) {
-        requestInFlight_ = false;
-        btnRequest->setEnabled(session.isConnected() && fxParameters_ != nullptr &&
-                               fxParameters_->isBuilt() && editor_.catalogue.editable &&
-                               session.shownEffect() == editor_.catalogue.currentEffectName);
+    updateControls();
+    // Closed during an upgrade: the upgrade has said what the flash holds,
+    // and the editor closes now.
+    if (closeAfterUpgrade_ && !editor_.session.upgradeRunning()) {
+        closeAfterUpgrade_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
     }
-    updateMenus();
 }
 
 void TformMain::attachWindows(TformPrint* print, TformFXParameters* fxParameters,
@@ -163,7 +159,6 @@ void TformMain::createControls() {
     chkLiveRequest = new QCheckBox(QStringLiteral("Live Request"), this);
     chkLiveRequest->setObjectName(QStringLiteral("chkLiveRequest"));
     chkLiveRequest->setGeometry(QRect(QPoint(8, 281), chkLiveRequest->sizeHint()));
-    chkLiveRequest->setEnabled(false);
 
     btnUploadFile =
         makeButton(QStringLiteral("btnUploadFile"), QStringLiteral("Upload File"), {8, 356, 0, 0});
@@ -184,7 +179,6 @@ void TformMain::createControls() {
     btnGetFXInfo->setToolTip(QStringLiteral("Show the effect's information page"));
     btnGetFXInfo->setAccessibleName(QStringLiteral("Show the effect's information page"));
     btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
-    btnGetFXInfo->setEnabled(false);
     connect(btnGetFXInfo, &QPushButton::clicked, this,
             [this] { guarded([this] { btnGetFXInfoClick(); }); });
 
@@ -208,8 +202,6 @@ void TformMain::createControls() {
     wire(btnTest, &TformMain::btnTestClick);
     connect(chkLiveRequest, &QCheckBox::toggled, this,
             [this] { guarded([this] { chkLiveRequestChange(); }); });
-    // Live Request follows Request's enabled state wherever that changes.
-    btnRequest->installEventFilter(this);
 
     TimerCheckWebVersion = new QTimer(this);
     TimerCheckWebVersion->setObjectName(QStringLiteral("TimerCheckWebVersion"));
@@ -220,7 +212,7 @@ void TformMain::createMenus() {
     menuFile = MenuBar1->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     // The link may have become busy or free since the last update.
-    connect(menuFile, &QMenu::aboutToShow, this, &TformMain::updateMenus);
+    connect(menuFile, &QMenu::aboutToShow, this, &TformMain::updateControls);
     // A player keeps an effect's settings in files: one per effect, and
     // others of the player's choosing.
     menuLoadConfiguration =
@@ -235,10 +227,8 @@ void TformMain::createMenus() {
     menuSaveConfigurationAs = makeAction(menuFile, QStringLiteral("menuSaveConfigurationAs"),
                                          QStringLiteral("Save Configuration As..."),
                                          [this] { menuSaveConfigurationAsClick(); });
-    updateConfigurationMenu();
     menuLoadIR = makeAction(menuFile, QStringLiteral("menuLoadIR"), QStringLiteral("Load IR"),
                             [this] { menuLoadIRClick(); });
-    menuLoadIR->setEnabled(false);
     menuFile->addSeparator();
     // Sends a file of hex digit pairs as it stands: for programs from the maker.
     menuUploadFile =
@@ -253,7 +243,6 @@ void TformMain::createMenus() {
                              QStringLiteral("Connect"), [this] { menuConnectClick(); });
     menuDisconnect = makeAction(menuConnection, QStringLiteral("menuDisconnect"),
                                 QStringLiteral("Disconnect"), [this] { menuDisconnectClick(); });
-    menuDisconnect->setEnabled(false);
 
     menuSettings = MenuBar1->addMenu(QStringLiteral("Settings"));
     menuSettings->setObjectName(QStringLiteral("menuSettings"));
@@ -275,7 +264,6 @@ void TformMain::createMenus() {
     menuStartFirmwareUpgrade = makeAction(
         menuFirmwareUpgrade, QStringLiteral("menuStartFirmwareUpgrade"),
         QStringLiteral("Start Firmware Upgrade"), [this] { menuStartFirmwareUpgradeClick(); });
-    menuStartFirmwareUpgrade->setEnabled(false);
 
     menuHelp = MenuBar1->addMenu(QStringLiteral("Help"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
@@ -300,27 +288,17 @@ void TformMain::createMenus() {
 void TformMain::FormCreate() {
     // 1. The silent listing: labels and the serial number of the last device.
     list_devices(true);
-    // 2. Line settings, applied at each connection.
-    D2XXUnit& device = editor_.session.device();
-    device.ftBaudRate = kLinkBaudRate;
-    device.ftWordLength = FT_BITS_8;
-    device.ftStopBits = FT_STOP_BITS_1;
-    device.ftParity = FT_PARITY_NONE;
+    // 2. The line settings, applied at each connection, are the session's.
     // 3. Mode flags.
     editor_.session.setUpgradeMode(false);
     editor_.catalogue.editable = false;
-    // 4. Start states of the command controls.
-    btnRequest->setEnabled(false);
-    btnAssign->setEnabled(false);
-    btnStoreSettingsOnPedal->setEnabled(false);
+    // 4. Start states of the command controls: nothing is connected yet.
     btnUploadFile->hide();
     btnTest->hide();
-    btnUpload->setEnabled(false);
-    btnOpenEffect->setEnabled(false);
     // Live Request is how a player watches the pedal's controls move, so the
     // check box is shown; it is offered while Request is.
     chkLiveRequest->show();
-    updateLiveRequestBox();
+    updateControls();
     // 5. The category list.
     create_categories();
     // 6. Pot limits.
@@ -341,36 +319,11 @@ void TformMain::FormCreate() {
                      editor_.dialogs);
     lookMenu->build_look_menu();
     lookMenu->apply_saved_look();
-    updateMenus();
+    updateControls();
 }
 
 bool TformMain::isConnected() const {
     return editor_.session.isConnected();
-}
-
-void TformMain::updateMenus() {
-    updateConfigurationMenu();
-    // Only the effects with a response region take one ("Cabinet IR + EQ" has none).
-    const CatalogueState& catalogue = editor_.catalogue;
-    menuLoadIR->setEnabled(catalogue.currentCategory == kImpulseResponseCategory &&
-                           ir_layout_of(catalogue.currentEffectName).has_value());
-    // A raw upload waits for the pedal's answer: only on an open bridge with
-    // the link free.
-    const PedalSession& session = editor_.session;
-    const bool upgrading = session.current() == Conversation::Firmware ||
-                           (firmware_ != nullptr && firmware_->upgradeRunning());
-    menuUploadFile->setEnabled(isConnected() && !session.busy() && !upgrading);
-    // One connection at a time; Disconnect is offered while one is open.
-    menuScan->setEnabled(!isConnected() && !upgrading);
-    menuConnect->setEnabled(!isConnected() && !upgrading);
-    menuDisconnect->setEnabled(isConnected() && !upgrading);
-    chkFirmwareUpgradeMode->setEnabled(!isConnected() && !upgrading);
-    // Upgrade mode may change whenever no upgrade runs; "Start Firmware
-    // Upgrade" is offered by the bootloader check alone.
-    menuFirmwareUpgradeMode->setEnabled(!upgrading);
-    // Once the bootloader answered, the window stays offered for the run.
-    if (session.bootloaderFound())
-        menuStartFirmwareUpgrade->setEnabled(true);
 }
 
 void TformMain::createMakerFolders() {
@@ -388,12 +341,15 @@ void TformMain::createMakerFolders() {
 }
 
 void TformMain::closeEvent(QCloseEvent* event) {
-    if (firmware_ != nullptr && firmware_->upgradeRunning()) {
-        if (!editor_.dialogs.askYesNo(QString::fromLatin1(kCloseDuringUpgradeText))) {
-            event->ignore();
-            return;
+    if (editor_.session.upgradeRunning()) {
+        if (editor_.dialogs.askYesNo(QString::fromLatin1(kCloseDuringUpgradeText))) {
+            // The upgrade ends at its next wait and says what the flash
+            // holds; the editor closes after that.
+            editor_.session.stopUpgrade();
+            closeAfterUpgrade_ = true;
         }
-        firmware_->requestStop();
+        event->ignore();
+        return;
     }
     // Closing the main window ends the program, whatever else is open.
     QWidget::closeEvent(event);

@@ -81,15 +81,13 @@ class TformMain final : public QWidget {
     void menuFirmwareUpgradeModeClick();
     void chkFirmwareUpgradeModeChange();
     void menuStartFirmwareUpgradeClick();
-    // While an upgrade runs nothing else may talk to the pedal: its commands
-    // are disabled, and given back as they were when it ends.
-    void upgradeRunningChanged(bool running);
-    // The pedal left its bootloader for its new firmware: Upgrade Mode ends.
-    void firmwareStarted();
-    // The enabled states of the menu items, each item's rule in one place:
-    // features not built yet stay disabled; the rest follow the connection
-    // and whether the link is free.
-    void updateMenus();
+    // Every enabled state of the window, each control's rule in one place:
+    // they follow the session (the connection, the conversation on the
+    // link, an upgrade) and what the window offers to edit.
+    void updateControls();
+    // The FX Parameters window closed: Request and Assign have nothing to
+    // work on.
+    void fxParametersClosed();
     // Whether a bridge is open (Disconnect is offered).
     bool isConnected() const;
     // Impulse responses.
@@ -102,9 +100,6 @@ class TformMain final : public QWidget {
     void menuLoadConfigurationClick();
     void menuSaveConfigurationAsClick();
     void menuLoadConfigurationFromClick();
-    // The four items are enabled while the FX Parameters window is built for
-    // the effect a connected pedal runs.
-    void updateConfigurationMenu();
 
     QMenuBar* MenuBar1 = nullptr;
     QLabel* lblDeviceName = nullptr;
@@ -197,8 +192,10 @@ class TformMain final : public QWidget {
     void statusChanged(bool live);
     // The live loop started or ended.
     void liveChanged(bool running);
-    // Live Request is offered while Request is, and while a loop runs.
-    void updateLiveRequestBox();
+    // Request can ask the pedal now.
+    bool requestAvailable() const;
+    // Request, Assign and Store have no running effect to work on.
+    void withdrawEffectCommands();
     // The pedal runs nothing the editor knows: the window of its effect is
     // closed and its commands disabled.
     void forgetRunningEffect();
@@ -213,14 +210,25 @@ class TformMain final : public QWidget {
     int selectedEffectRow_ = -1;
     // What the labels and buttons show of the connection.
     bool shownConnected_ = false;
-    // A status request holds Request disabled until it ends.
-    bool requestInFlight_ = false;
+    // What the window offers of the pedal's commands, by the rules of its
+    // events; updateControls adds the session's state.
+    struct Offers {
+        // The running effect's window is built (Open FX, or its click).
+        bool request = false;
+        // A status of the running effect was read into the window.
+        bool assign = false;
+        bool store = false;
+        // An effect was chosen: its information page can be shown.
+        bool info = false;
+        // The bootloader answered once: the upgrade window stays offered.
+        bool startUpgrade = false;
+    } offers_;
+    // The editor was closed during an upgrade: it closes once that ends.
+    bool closeAfterUpgrade_ = false;
     TformPrint* print_ = nullptr;
     TformFXParameters* fxParameters_ = nullptr;
     TformFXInfo* fxInfo_ = nullptr;
     TformFirmwareUpgrade* firmware_ = nullptr;
-    // What upgradeRunningChanged disabled, to enable again.
-    std::vector<QObject*> lockedForUpgrade_;
     // The loaded response's picture, made at the first Load IR.
     TformIRResponse* irResponse_ = nullptr;
 };

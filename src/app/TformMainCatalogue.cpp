@@ -4,7 +4,6 @@
 #include "catalogue/ResourceName.h"
 #include "catalogue/Resources.h"
 #include "catalogue/TformFXInfo.h"
-#include "firmware/TformFirmwareUpgrade.h"
 #include "ir/IrSplice.h"
 #include "params/TformFXParameters.h"
 
@@ -75,29 +74,24 @@ void TformMain::effetto_cliccato() {
     catalogue.currentEffectName = row >= 0 ? lstEffects->item(row)->text() : QString();
     editor_.log.log_line(QStringLiteral("selected effect name: ") + catalogue.currentEffectName);
     if (!catalogue.currentEffectName.isEmpty())
-        btnGetFXInfo->setEnabled(true);
+        offers_.info = true;
     // Only a connected pedal runs anything the window could edit.
     const RunningEffect& pedal = editor_.session.running();
     const bool running = isConnected() && !pedal.runningEffectName.isEmpty() &&
                          catalogue.currentEffectName == pedal.runningEffectName;
     catalogue.editable = running;
-    if (!running) {
-        btnRequest->setEnabled(false);
-        btnAssign->setEnabled(false);
-        btnStoreSettingsOnPedal->setEnabled(false);
-    }
+    if (!running)
+        withdrawEffectCommands();
     const bool shown = showFXParameters(catalogue.currentEffectName);
-    // Rebuilding an open window runs its close handler, which disables Request
-    // and Assign: the running effect's commands are enabled after it, unless
-    // a firmware upgrade holds the pedal.
-    const bool upgrading = firmware_ != nullptr && firmware_->upgradeRunning();
-    if (running && shown && !upgrading) {
-        btnRequest->setEnabled(true);
+    // Rebuilding an open window runs its close handler, which withdraws
+    // Request and Assign: the running effect's commands are offered after it.
+    if (running && shown) {
+        offers_.request = true;
         const bool restored = restoreLastStatus();
-        btnAssign->setEnabled(restored);
-        btnStoreSettingsOnPedal->setEnabled(restored);
+        offers_.assign = restored;
+        offers_.store = restored;
     }
-    updateMenus();
+    updateControls();
 }
 
 void TformMain::btnGetFXInfoClick() {
@@ -109,7 +103,7 @@ bool TformMain::showFXParameters(const QString& caption) {
     const bool shown = fxParameters_ != nullptr && fxParameters_->showForEffect(this, caption);
     // A status reply asked for another effect must not land in these controls.
     editor_.session.setShownEffect(shown ? editor_.catalogue.currentEffectName : QString());
-    updateConfigurationMenu();
+    updateControls();
     return shown;
 }
 
@@ -136,8 +130,6 @@ bool TformMain::eventFilter(QObject* watched, QEvent* event) {
         // The list box's own arrow handling would move a second row.
         return move_up_or_down(key);
     }
-    if (watched == btnRequest && event->type() == QEvent::EnabledChange)
-        updateLiveRequestBox();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -27,13 +27,6 @@ bool TformMain::configurationAvailable() const {
            editor_.session.isConnected();
 }
 
-void TformMain::updateConfigurationMenu() {
-    const bool available = configurationAvailable();
-    for (QAction* action : {menuSaveConfiguration, menuLoadConfiguration, menuSaveConfigurationAs,
-                            menuLoadConfigurationFrom})
-        action->setEnabled(available);
-}
-
 QString TformMain::configurationPath() const {
     const QString documents = editor_.environment.documentsFolder;
     const QString effect = editor_.catalogue.currentEffectName;

@@ -59,16 +59,10 @@ void TformMain::connectionChanged() {
     shownConnected_ = connected;
     if (connected) {
         lblDeviceName->setText(lblDeviceName->text() + QStringLiteral(" connected"));
-        btnUpload->setEnabled(true);
-        btnOpenEffect->setEnabled(true);
         return;
     }
     lblDeviceName->setText(lblDeviceName->text().remove(QStringLiteral("connected")));
-    btnUpload->setEnabled(false);
-    btnOpenEffect->setEnabled(false);
-    btnRequest->setEnabled(false);
-    btnAssign->setEnabled(false);
-    btnStoreSettingsOnPedal->setEnabled(false);
+    withdrawEffectCommands();
     if (fxParameters_ != nullptr && fxParameters_->isVisible()) {
         fxParameters_->EnableDisableControls(false);
         // The limit buttons of assigned pots would stay usable and send to a

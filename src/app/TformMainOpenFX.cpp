@@ -23,13 +23,16 @@ void TformMain::runningEffectIdentified() {
     const RunningEffect& running = editor_.session.running();
     editor_.catalogue.currentEffectName = running.runningEffectName;
     editor_.catalogue.editable = true;
-    btnRequest->setEnabled(true);
+    offers_.request = true;
+    updateControls();
     btnRequest->setFocus();
     if (!showFXParameters(running.runningEffectName + QStringLiteral(" v") +
                           QString::number(running.runningEffectVersion)))
         return;
     fxParameters_->EnableDisableControls(false);
-    btnRequest->setEnabled(true);
+    // Rebuilt, the window's close handler withdrew Request: it is offered again.
+    offers_.request = true;
+    updateControls();
 
     for (int i = 0; i < static_cast<int>(categoryNames.size()); ++i) {
         const QString resource = resource_name_of(categoryNames.at(static_cast<std::size_t>(i)));
@@ -39,7 +42,7 @@ void TformMain::runningEffectIdentified() {
             // The category shown is the current one: the upload and Load IR
             // follow the effect's own category.
             editor_.catalogue.currentCategory = categoryNames.at(static_cast<std::size_t>(i));
-            updateMenus();
+            updateControls();
             const int row = selectedEffectRow_;
             load_resource_lines(resource);
             fill_effect_list();
@@ -54,9 +57,8 @@ void TformMain::forgetRunningEffect() {
     // The window would offer edits of an effect the pedal no longer runs.
     if (fxParameters_ != nullptr && fxParameters_->isVisible())
         fxParameters_->close();
-    btnRequest->setEnabled(false);
-    btnAssign->setEnabled(false);
-    btnStoreSettingsOnPedal->setEnabled(false);
+    withdrawEffectCommands();
+    updateControls();
 }
 
 bool TformMain::select_running_effect(int category) {

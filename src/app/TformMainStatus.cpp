@@ -13,7 +13,8 @@
 namespace brivo {
 
 void TformMain::btnRequestClick() {
-    // Live mode (the box, or the menu item) makes Request start the loop.
+    // Live mode (the box, or the menu item: the player's own choice) makes
+    // Request start the loop.
     if (chkLiveRequest->isChecked() || menuLiveEnable->isChecked()) {
         editor_.session.setLive(true);
         return;
@@ -31,9 +32,10 @@ void TformMain::statusChanged(bool live) {
         apply_status_reverse_flags(*fxParameters_, params, statusBytes);
         apply_status_limits(*fxParameters_, params, statusBytes);
     }
-    btnRequest->setEnabled(true);
-    btnAssign->setEnabled(true);
-    btnStoreSettingsOnPedal->setEnabled(true);
+    offers_.request = true;
+    offers_.assign = true;
+    offers_.store = true;
+    updateControls();
     fxParameters_->EnableDisableControls(true);
 }
 
@@ -44,13 +46,7 @@ void TformMain::liveChanged(bool running) {
         const QSignalBlocker quiet(chkLiveRequest);
         chkLiveRequest->setChecked(false);
     }
-    updateLiveRequestBox();
-    updateMenus();
-}
-
-void TformMain::updateLiveRequestBox() {
-    if (chkLiveRequest != nullptr)
-        chkLiveRequest->setEnabled(btnRequest->isEnabled() || editor_.session.liveLoopRunning());
+    updateControls();
 }
 
 bool TformMain::restoreLastStatus() {
@@ -82,7 +78,7 @@ void TformMain::chkLiveRequestChange() {
     }
     // Ticked, the box starts watching the pedal at once; with nothing to
     // watch it does not stay ticked.
-    if (btnRequest->isEnabled()) {
+    if (requestAvailable()) {
         editor_.session.setLive(true);
         if (editor_.session.liveLoopRunning())
             return;
@@ -91,8 +87,9 @@ void TformMain::chkLiveRequestChange() {
 }
 
 void TformMain::menuLiveEnableClick() {
-    const bool ticked = menuLiveEnable->isChecked();
-    chkLiveRequest->setEnabled(ticked);
+    // The item's tick is live mode, read by Request; the box keeps following
+    // Request.
+    updateControls();
 }
 
 void TformMain::btnTestClick() {

@@ -37,12 +37,6 @@ QStringList impulseResponseEffects() {
 
 const QString kFirmwarePrefix = QStringLiteral("FIRMWARE_");
 
-// The upgrade runs as the session's conversation.
-Task<> upgradeTask(UpgradeLink link, QByteArray image, UpgradeView view,
-                   std::shared_ptr<UpgradeOutcome> outcome) {
-    const UpgradeRequest request{image, false};
-    *outcome = co_await run_firmware_upgrade(link, request, view);
-}
 } // namespace
 
 int Cli::listCommand() {
@@ -294,15 +288,11 @@ Task<int> Cli::firmwareCommand(QString imageName) {
     };
     shownProgress_ = -1;
     dialogs_->messages.clear();
-    auto outcome = std::make_shared<UpgradeOutcome>(UpgradeOutcome::Refused);
-    const UpgradeLink link{session_.device(), session_.exchange(), *log_, clock_, *dialogs_};
     beginStep();
-    session_.runConversation(Conversation::Firmware, [link, image, view, outcome] {
-        return upgradeTask(link, image, view, outcome);
-    });
+    session_.upgradeFirmware(image, view, *dialogs_);
     co_await settled();
     const QString messages = dialogs_->messages.join(QLatin1Char('\n'));
-    if (*outcome != UpgradeOutcome::Started)
+    if (session_.upgradeOutcome() != UpgradeOutcome::Started)
         throw Failure{kExitFailed, messages.isEmpty()
                                        ? QStringLiteral("The firmware upgrade did not complete.")
                                        : messages};

@@ -253,7 +253,14 @@ Task<> Procedure::writeImage(const ChunkPlan& plan) {
     // frame is sent, it may be anywhere between.
     co_await client_.begin_erase(erase);
     flash_ = FlashState::Erasing;
-    co_await client_.erase_whole_flash(erase);
+    try {
+        co_await client_.erase_whole_flash(erase);
+    } catch (const BootloaderError& e) {
+        // A refused erase frame is dropped whole: nothing was erased.
+        if (e.fault() == ReplyFault::Nack)
+            flash_ = FlashState::Untouched;
+        throw;
+    }
     flash_ = FlashState::Writing;
 
     link_.log.log_line(QStringLiteral("Start Write Command"));

@@ -7,7 +7,6 @@
 #include "base/Task.h"
 #include "catalogue/Resources.h"
 #include "firmware/TwoToneProgressBar.h"
-#include "link/D2XXUnit.h"
 #include "session/PedalSession.h"
 
 #include <QComboBox>
@@ -35,9 +34,9 @@ const QString kStandInHint =
                    "firmware file.");
 } // namespace
 
-TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession& session,
+TformFirmwareUpgrade::TformFirmwareUpgrade(PedalSession& session, Log& log, Dialogs& dialogs,
                                            QWidget* parent)
-    : QWidget(parent, Qt::Window), link_(link), session_(session) {
+    : QWidget(parent, Qt::Window), session_(session), log_(log), dialogs_(dialogs) {
     setObjectName(QStringLiteral("formFirmwareUpgrade"));
     setWindowTitle(QStringLiteral("Firmware Upgrade"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -50,13 +49,13 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession
     cmbFirmwareChoose->addItem(kFileItemText, QStringLiteral("itmFirmwareFile"));
     cmbFirmwareChoose->setCurrentIndex(-1);
     connect(cmbFirmwareChoose, &QComboBox::currentIndexChanged, this,
-            [this] { runGuarded(link_.dialogs, [this] { FirmwareSelect(); }); });
+            [this] { runGuarded(dialogs_, [this] { FirmwareSelect(); }); });
 
     btnUpgradeFirmware = new QPushButton(QStringLiteral("Upgrade Firmware"), this);
     btnUpgradeFirmware->setObjectName(QStringLiteral("btnUpgradeFirmware"));
     btnUpgradeFirmware->setGeometry(8, 48, 142, 33);
     connect(btnUpgradeFirmware, &QPushButton::clicked, this,
-            [this] { runGuarded(link_.dialogs, [this] { btnUpgradeFirmwareClick(); }); });
+            [this] { runGuarded(dialogs_, [this] { btnUpgradeFirmwareClick(); }); });
 
     ProgressBar1 = new TwoToneProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -70,6 +69,20 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(const UpgradeLink& link, PedalSession
     lblPhase->setGeometry(8, 135, 142, 40);
     lblPhase->setWordWrap(true);
     lblPhase->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    connect(&session_, &PedalSession::stateChanged, this, &TformFirmwareUpgrade::updateControls);
+    updateControls();
+}
+
+bool TformFirmwareUpgrade::upgradeRunning() const {
+    return session_.upgradeRunning();
+}
+
+void TformFirmwareUpgrade::updateControls() {
+    // One upgrade per run: the pedal restarts into what was written.
+    const bool running = session_.upgradeRunning();
+    btnUpgradeFirmware->setEnabled(!running && !session_.upgradeDone());
+    cmbFirmwareChoose->setEnabled(!running);
 }
 
 QString TformFirmwareUpgrade::makerImagePath(const QString& itemText) const {
@@ -86,7 +99,7 @@ QString TformFirmwareUpgrade::makerImagePath(const QString& itemText) const {
 }
 
 void TformFirmwareUpgrade::updateImageItems() {
-    const bool realPedal = session_.isConnected() && !link_.device.deviceIsSimulated();
+    const bool realPedal = session_.isConnected() && !session_.deviceIsSimulated();
     auto* model = qobject_cast<QStandardItemModel*>(cmbFirmwareChoose->model());
     bool hinted = false;
     for (int row = 0; row < kFileItem; ++row) {
@@ -98,7 +111,8 @@ void TformFirmwareUpgrade::updateImageItems() {
                                        Qt::ToolTipRole);
         hinted = hinted || !offered;
     }
-    if (hinted && !running_ && (lblPhase->text().isEmpty() || lblPhase->text() == kStandInHint))
+    if (hinted && !session_.upgradeRunning() &&
+        (lblPhase->text().isEmpty() || lblPhase->text() == kStandInHint))
         lblPhase->setText(kStandInHint);
     else if (!hinted && lblPhase->text() == kStandInHint)
         lblPhase->clear();
@@ -114,7 +128,7 @@ void TformFirmwareUpgrade::FirmwareSelect() {
     if (index < 0)
         return;
     if (index == kFileItem) {
-        const QString path = link_.dialogs.openFileName(kFirmwareFileFilter);
+        const QString path = dialogs_.openFileName(kFirmwareFileFilter);
         if (path.isEmpty()) {
             // Cancelled: the earlier choice stands, in the box as well.
             const QSignalBlocker quiet(cmbFirmwareChoose);
@@ -130,7 +144,7 @@ void TformFirmwareUpgrade::FirmwareSelect() {
         lblPhase->clear();
     }
     lastChoice_ = index;
-    link_.log.log_line(imageName);
+    log_.log_line(imageName);
 }
 
 QByteArray TformFirmwareUpgrade::read_firmware_image() {
@@ -144,7 +158,7 @@ QByteArray TformFirmwareUpgrade::read_firmware_image() {
                                   .arg(imageName, file.errorString()));
         image = file.readAll();
     } else if (const QString maker = makerImagePath(imageName);
-               !maker.isEmpty() && !link_.device.deviceIsSimulated()) {
+               !maker.isEmpty() && !session_.deviceIsSimulated()) {
         // A real pedal gets the maker's image, never the stand-in.
         QFile file(maker);
         if (!file.open(QIODevice::ReadOnly))
@@ -157,72 +171,34 @@ QByteArray TformFirmwareUpgrade::read_firmware_image() {
             throw EditorError(QStringLiteral("Resource %1 not found").arg(imageName));
         image = *resource;
     }
-    link_.log.log_line(QStringLiteral("num of bytes read in firmware file: ") +
-                       QString::number(image.size()));
+    log_.log_line(QStringLiteral("num of bytes read in firmware file: ") +
+                  QString::number(image.size()));
     return image;
 }
 
-void TformFirmwareUpgrade::setRunning(bool running) {
-    running_ = running;
-    stopRequested_ = false;
-    btnUpgradeFirmware->setEnabled(!running && !completed_);
-    cmbFirmwareChoose->setEnabled(!running);
-    if (onRunningChanged)
-        onRunningChanged(running);
-}
-
-Task<void> TformFirmwareUpgrade::upgradeTask(QByteArray image, UpgradeView view) {
-    // The window rests until the upgrade ends, however it ends.
-    struct Running {
-        QPointer<TformFirmwareUpgrade> window;
-        ~Running() {
-            if (window)
-                window->setRunning(false);
-        }
-    } running{this};
-    UpgradeOutcome outcome = UpgradeOutcome::Failed;
-    try {
-        const UpgradeRequest request{image, resynchronise_};
-        outcome = co_await run_firmware_upgrade(link_, request, view);
-    } catch (...) {
-        // The bootloader may be anywhere in a frame: the next try starts over.
-        resynchronise_ = true;
-        throw;
-    }
-    resynchronise_ = outcome == UpgradeOutcome::Refused || outcome == UpgradeOutcome::Failed;
-}
-
 void TformFirmwareUpgrade::btnUpgradeFirmwareClick() {
-    if (running_ || completed_)
+    if (session_.upgradeRunning() || session_.upgradeDone())
         return;
     const QByteArray image = read_firmware_image();
     if (!session_.isConnected())
         throw EditorError(QStringLiteral("The pedal is not connected. Turn Upgrade Mode on and "
                                          "choose Connection > Connect first."));
+    // The bootloader speaks 8E1, which only its check at Connect sets: an
+    // upgrade over the firmware's 8N1 would be misframed from its first frame.
+    if (!session_.bootloaderFound())
+        throw EditorError(QStringLiteral(
+            "The pedal's bootloader did not answer at Connect, so nothing was sent. Put the "
+            "pedal in its bootloader, choose Connection > Disconnect, then Connect again with "
+            "Upgrade Mode on, and press \"Upgrade Firmware\" again."));
     UpgradeView view;
     view.showPhase = [this](const QString& phase) { lblPhase->setText(phase); };
     view.showProgress = [this](int value, int maximum) {
         ProgressBar1->setMaximum(maximum);
         ProgressBar1->setValue(value);
     };
-    view.stopRequested = [this] { return stopRequested_; };
-    view.beforeStart = [this] {
-        // One upgrade per run of the editor: the pedal restarts into it.
-        completed_ = true;
-        btnUpgradeFirmware->setEnabled(false);
-    };
-    view.firmwareStarted = [this] {
-        if (onFirmwareStarted)
-            onFirmwareStarted();
-    };
-    setRunning(true);
     // The upgrade holds the link to itself: the session refuses every other
     // command until it ends, and reports its failure.
-    session_.runConversation(Conversation::Firmware,
-                             [this, image, view] { return upgradeTask(image, view); });
-    // Refused by the session (the link was busy): nothing runs.
-    if (session_.current() != Conversation::Firmware)
-        setRunning(false);
+    session_.upgradeFirmware(image, view, dialogs_);
 }
 
 } // namespace brivo

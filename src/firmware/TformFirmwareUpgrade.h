@@ -12,8 +12,9 @@ class QPushButton;
 
 namespace brivo {
 
+class Dialogs;
+class Log;
 class PedalSession;
-template <typename T> class Task;
 
 // The Firmware Upgrade window: choose an image (one of the two the editor
 // carries, or a raw .bin from disk), press "Upgrade Firmware", watch the phase
@@ -21,25 +22,21 @@ template <typename T> class Task;
 class TformFirmwareUpgrade final : public QWidget {
     Q_OBJECT
   public:
-    TformFirmwareUpgrade(const UpgradeLink& link, PedalSession& session, QWidget* parent = nullptr);
+    TformFirmwareUpgrade(PedalSession& session, Log& log, Dialogs& dialogs,
+                         QWidget* parent = nullptr);
 
     void FirmwareSelect();
     void btnUpgradeFirmwareClick();
     // The chosen image, whole; throws EditorError when there is none.
     QByteArray read_firmware_image();
 
-    bool upgradeRunning() const { return running_; }
+    bool upgradeRunning() const;
     // The carried images are stand-ins for the virtual pedal: with any other
     // device the two items offer the maker's images from the folder the
     // build names, or are disabled with a hint to choose the maker's file.
     void updateImageItems();
-    // Ends a running upgrade at its next block (the editor is closing).
-    void requestStop() { stopRequested_ = true; }
-
-    // Told when an upgrade starts and ends, so other pedal commands wait.
-    std::function<void(bool running)> onRunningChanged;
-    // The pedal confirmed the start of its new firmware.
-    std::function<void()> onFirmwareStarted;
+    // Every enabled state of the window, from the session's.
+    void updateControls();
 
     QComboBox* cmbFirmwareChoose = nullptr;
     QPushButton* btnUpgradeFirmware = nullptr;
@@ -55,18 +52,12 @@ class TformFirmwareUpgrade final : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void setRunning(bool running);
-    Task<void> upgradeTask(QByteArray image, UpgradeView view);
     // The maker's image for an item, from the build's folder; empty if none.
     QString makerImagePath(const QString& itemText) const;
 
-    UpgradeLink link_;
     PedalSession& session_;
-    bool running_ = false;
-    bool stopRequested_ = false;
-    bool completed_ = false;
-    // An attempt ended early: where the bootloader stands is not known.
-    bool resynchronise_ = false;
+    Log& log_;
+    Dialogs& dialogs_;
     int lastChoice_ = -1;
 };
 

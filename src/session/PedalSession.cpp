@@ -253,8 +253,11 @@ void PedalSession::disconnectPedal() {
 
 void PedalSession::setUpgradeMode(bool on) {
     // Upgrade Mode ends: the link speaks the firmware's 8N1 again.
-    if (upgradeMode_ && !on && isConnected())
+    if (upgradeMode_ && !on && isConnected()) {
         use_firmware_framing(device_, log_);
+        // The link no longer speaks the bootloader's framing.
+        bootloaderFound_ = false;
+    }
     upgradeMode_ = on;
     emit stateChanged();
 }

@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/Task.h"
 #include "commands/RunningEffect.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "link/AsyncExchange.h"
 #include "link/D2XXUnit.h"
 #include "link/LinkState.h"
@@ -21,6 +22,7 @@
 
 namespace brivo {
 
+class Dialogs;
 class Log;
 
 // A bridge the listing found.
@@ -127,8 +129,24 @@ class PedalSession final : public QObject {
         QString failure;
     };
     Task<SendsOutcome> flushSends();
-    // Runs a conversation of another subsystem (firmware, configuration
-    // files) under the same gate.
+    // The upgrade of the pedal's firmware with `image` through its
+    // bootloader: the phase and progress go to `view`, the upgrade's own
+    // messages to `dialogs`. It holds the link to itself until it ends; a
+    // retry after a failure synchronises with the bootloader first.
+    void upgradeFirmware(const QByteArray& image, const UpgradeView& view, Dialogs& dialogs);
+    bool upgradeRunning() const { return current_ == Conversation::Firmware; }
+    // An image was written and started: one upgrade per run, the pedal
+    // restarts into it.
+    bool upgradeDone() const { return upgradeDone_; }
+    UpgradeOutcome upgradeOutcome() const { return upgradeOutcome_; }
+    // Ends a running upgrade at its next wait, the erase's included (the
+    // editor is closing); the upgrade says what the flash holds.
+    void stopUpgrade() { upgradeStopRequested_ = true; }
+    // The open bridge is the in-process virtual pedal.
+    bool deviceIsSimulated() { return isConnected() && device_.deviceIsSimulated(); }
+
+    // Runs a conversation of another subsystem (configuration files) under
+    // the same gate.
     void runConversation(Conversation what, std::function<Task<>()> make);
 
     AsyncExchange& exchange() { return exchange_; }
@@ -157,6 +175,8 @@ class PedalSession final : public QObject {
     void statusRead(bool live);
     // The live loop started or ended.
     void liveChanged(bool running);
+    // The pedal confirmed the start of its new firmware: Upgrade Mode ended.
+    void firmwareStarted();
 
   private:
     struct Pending {
@@ -200,6 +220,7 @@ class PedalSession final : public QObject {
     Task<> assignConversation(std::array<bool, kParamSlots> reversed);
     Task<> parameterConversation(QString message, QString logLine, bool appendLine);
     Task<> limitConversation(int slot, bool maximum, std::int32_t value);
+    Task<> upgradeConversation();
 
     Clock& clock_;
     Log& log_;
@@ -231,6 +252,15 @@ class PedalSession final : public QObject {
     bool driverFailed_ = false;
     bool cancelled_ = false;
     std::deque<Pending> sends_;
+    // The upgrade asked for, and how the last one went.
+    QByteArray upgradeImage_;
+    UpgradeView upgradeView_;
+    Dialogs* upgradeDialogs_ = nullptr;
+    UpgradeOutcome upgradeOutcome_ = UpgradeOutcome::Refused;
+    bool upgradeStopRequested_ = false;
+    bool upgradeDone_ = false;
+    // An attempt ended early: where the bootloader stands is not known.
+    bool resynchronise_ = false;
     std::optional<Pending> afterLive_;
 };
 

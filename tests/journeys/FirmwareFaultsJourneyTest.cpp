@@ -8,6 +8,7 @@
 #include "params/TformFXParameters.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -105,9 +106,12 @@ TEST_F(FirmwareJourney, EachBootloaderFaultStopsTheUpgradeThereWithAPlainMessage
         EXPECT_EQ(message.contains("has left its bootloader: put it back"),
                   c.fault.step == Step::Get && c.fault.action == Action::Silence);
         const bool untouched = c.flash == FlashAfter::Untouched;
-        // A refused erase command erased nothing either.
+        // A refused erase command, or its refused global-erase frame, erased
+        // nothing either.
         EXPECT_EQ(message.contains("Nothing was erased"),
-                  c.fault.step == Step::Get || c.fault.step == Step::EraseCommand);
+                  c.fault.step == Step::Get || c.fault.step == Step::EraseCommand ||
+                      (c.fault.step == Step::GlobalErase && c.fault.action == Action::Nack))
+            << message.toStdString();
         EXPECT_FALSE(message.contains("Complete"));
         const auto& taken = part->bootloaderCommands();
         EXPECT_EQ(std::count(taken.begin(), taken.end(), kGoCode), 0) << "no Go after a failure";
@@ -449,11 +453,36 @@ TEST_F(FirmwareJourney, ClosingTheEditorDuringAnUpgradeAsksFirst) {
 TEST_F(FirmwareJourney, ClosingAnywayStopsTheUpgradeAtTheNextBlock) {
     connectInUpgradeMode();
     editor.dialogs.answers = {true};
+    // The program ends when the main window closes: it must still be open
+    // when the upgrade says what the flash holds, or nobody reads it.
+    bool openAtTheMessage = false;
+    editor.dialogs.onMessage = [&](const QString&) { openAtTheMessage = main().isVisible(); };
     QTimer::singleShot(0, [&] { main().close(); });
     upgradeWith(kFirmware5Item);
+    editor.dialogs.onMessage = nullptr;
     ASSERT_EQ(editor.dialogs.messages.size(), 1);
     EXPECT_TRUE(editor.dialogs.messages.first().contains("the editor is closing"));
+    EXPECT_TRUE(openAtTheMessage);
     EXPECT_FALSE(goSent());
+    // Then the editor closes by itself.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main().isVisible());
+}
+
+// Unticked after the bootloader's check, Upgrade Mode gives the link back to
+// the firmware's 8N1: an upgrade then would be misframed from its first
+// frame, so it is not started.
+TEST_F(FirmwareJourney, AnUpgradeNeedsTheBootloadersCheckOfThisConnection) {
+    connectInUpgradeMode();
+    editor.trigger(main().menuFirmwareUpgradeMode);
+    ASSERT_FALSE(editor.editor().session.upgradeMode());
+    pedal->clearRecord();
+    upgradeWith(kFirmware5Item);
+    ASSERT_EQ(editor.dialogs.messages.size(), 1);
+    EXPECT_TRUE(editor.dialogs.messages.first().startsWith(
+        "The pedal's bootloader did not answer at Connect, so nothing was sent."));
+    EXPECT_TRUE(pedal->writesReceived().empty());
+    EXPECT_TRUE(window().btnUpgradeFirmware->isEnabled());
 }
 
 } // namespace
