@@ -1,11 +1,11 @@
 #include "link/usb/UsbDriver.h"
 
 #include "link/usb/UsbMapping.h"
+#include "link/usb/UsbReader.h"
 
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
-#include <deque>
 #include <ftdi.h>
 
 namespace brivo {
@@ -15,13 +15,13 @@ namespace {
 using namespace brivo::usb;
 
 // libftdi's reads block until the chip sends a packet, which an idle chip does
-// when its latency timer runs out: a short timer keeps each poll short.
+// when its latency timer runs out: a short timer keeps short replies quick,
+// and a call waiting for the reader to finish its read waits no longer.
 constexpr unsigned char kLatencyTimerMs = 2;
 // Only a safety net: a time-out in the middle of a transfer would lose bytes,
 // so it stays well above the latency timer.
 constexpr int kUsbReadTimeoutMs = 100;
-// Bytes taken from the chip per poll, and the most kept on the host side.
-constexpr int kPullChunkBytes = 4096;
+// The most bytes kept on the host side; beyond it they wait in the chip.
 constexpr std::size_t kHostQueueLimitBytes = 1 << 20;
 constexpr int kStringBytes = 128;
 
@@ -83,15 +83,32 @@ void warnUnreadableOnce(int unreadable) {
              unreadable);
 }
 
+// A read for the reader's thread: a USB time-out only means nothing came.
+int readChip(ftdi_context* context, std::uint8_t* buffer, int capacity) {
+    const int result = ftdi_read_data(context, buffer, capacity);
+    if (statusOfReadResult(result) == FT_OK)
+        return std::max(result, 0);
+    return result;
+}
+
+// Every libftdi call other than the reader's goes through reader_->exclusive:
+// a context is not for two threads at once.
 class UsbPort final : public Port {
   public:
-    explicit UsbPort(Context context) : context_(std::move(context)) {}
+    explicit UsbPort(Context context)
+        : context_(std::move(context)),
+          reader_(std::make_unique<UsbReader>(
+              [raw = context_.get()](std::uint8_t* buffer, int capacity) {
+                  return readChip(raw, buffer, capacity);
+              },
+              kHostQueueLimitBytes)) {}
     ~UsbPort() override { close(); }
 
     FT_STATUS setBaudRate(DWORD baud) override {
         if (!context_)
             return FT_INVALID_HANDLE;
-        return statusOfBaudRateResult(ftdi_set_baudrate(context_.get(), static_cast<int>(baud)));
+        return statusOfBaudRateResult(reader_->exclusive(
+            [&] { return ftdi_set_baudrate(context_.get(), static_cast<int>(baud)); }));
     }
 
     FT_STATUS setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity) override {
@@ -102,21 +119,23 @@ class UsbPort final : public Port {
         const auto par = ftdiParityFor(parity);
         if (!bits || !stop || !par)
             return FT_INVALID_PARAMETER;
-        const int result = ftdi_set_line_property(
-            context_.get(), static_cast<ftdi_bits_type>(*bits),
-            static_cast<ftdi_stopbits_type>(*stop), static_cast<ftdi_parity_type>(*par));
+        const int result = reader_->exclusive([&] {
+            return ftdi_set_line_property(context_.get(), static_cast<ftdi_bits_type>(*bits),
+                                          static_cast<ftdi_stopbits_type>(*stop),
+                                          static_cast<ftdi_parity_type>(*par));
+        });
         return result == 0 ? FT_OK : FT_IO_ERROR;
     }
 
     FT_STATUS purge(DWORD mask) override {
         if (!context_)
             return FT_INVALID_HANDLE;
-        if (mask & FT_PURGE_RX) {
-            queue_.clear();
-            if (ftdi_tciflush(context_.get()) != 0)
-                return FT_IO_ERROR;
-        }
-        if ((mask & FT_PURGE_TX) && ftdi_tcoflush(context_.get()) != 0)
+        // The flush also empties libftdi's own read buffer.
+        if ((mask & FT_PURGE_RX) &&
+            reader_->purge([&] { return ftdi_tciflush(context_.get()); }) != 0)
+            return FT_IO_ERROR;
+        if ((mask & FT_PURGE_TX) &&
+            reader_->exclusive([&] { return ftdi_tcoflush(context_.get()); }) != 0)
             return FT_IO_ERROR;
         return FT_OK;
     }
@@ -124,26 +143,13 @@ class UsbPort final : public Port {
     FT_STATUS getQueueStatus(DWORD* queued) override {
         if (!context_)
             return FT_INVALID_HANDLE;
-        if (queue_.size() < kHostQueueLimitBytes) {
-            std::array<unsigned char, kPullChunkBytes> chunk{};
-            const int result = ftdi_read_data(context_.get(), chunk.data(), kPullChunkBytes);
-            if (const FT_STATUS status = statusOfReadResult(result); status != FT_OK)
-                return status;
-            if (result > 0)
-                queue_.insert(queue_.end(), chunk.begin(), chunk.begin() + result);
-        }
-        *queued = static_cast<DWORD>(queue_.size());
-        return FT_OK;
+        return reader_->queueStatus(queued);
     }
 
     FT_STATUS read(std::uint8_t* buffer, DWORD count, DWORD* got) override {
         if (!context_)
             return FT_INVALID_HANDLE;
-        const auto n = std::min<std::size_t>(count, queue_.size());
-        std::copy_n(queue_.begin(), n, buffer);
-        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(n));
-        *got = static_cast<DWORD>(n);
-        return FT_OK;
+        return reader_->take(buffer, count, got);
     }
 
     FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override {
@@ -151,7 +157,8 @@ class UsbPort final : public Port {
             return FT_INVALID_HANDLE;
         if (count == 0)
             return FT_OK;
-        const int result = ftdi_write_data(context_.get(), data, static_cast<int>(count));
+        const int result = reader_->exclusive(
+            [&] { return ftdi_write_data(context_.get(), data, static_cast<int>(count)); });
         if (const FT_STATUS status = statusOfWriteResult(result); status != FT_OK)
             return status;
         *written = static_cast<DWORD>(result);
@@ -162,7 +169,10 @@ class UsbPort final : public Port {
         if (!context_)
             return FT_INVALID_HANDLE;
         unsigned short word = 0;
-        if (ftdi_read_eeprom_location(context_.get(), static_cast<int>(wordAddress), &word) != 0)
+        if (reader_->exclusive([&] {
+                return ftdi_read_eeprom_location(context_.get(), static_cast<int>(wordAddress),
+                                                 &word);
+            }) != 0)
             return FT_EEPROM_READ_FAILED;
         *value = word;
         return FT_OK;
@@ -173,32 +183,43 @@ class UsbPort final : public Port {
             return FT_INVALID_HANDLE;
         if (ms == 0)
             return FT_INVALID_PARAMETER;
-        return ftdi_set_latency_timer(context_.get(), ms) == 0 ? FT_OK : FT_IO_ERROR;
+        return reader_->exclusive([&] { return ftdi_set_latency_timer(context_.get(), ms); }) == 0
+                   ? FT_OK
+                   : FT_IO_ERROR;
     }
 
     FT_STATUS getLatencyTimer(UCHAR* ms) override {
         if (!context_)
             return FT_INVALID_HANDLE;
         unsigned char value = 0;
-        if (ftdi_get_latency_timer(context_.get(), &value) != 0)
+        if (reader_->exclusive([&] { return ftdi_get_latency_timer(context_.get(), &value); }) != 0)
             return FT_IO_ERROR;
         *ms = value;
         return FT_OK;
     }
 
+    // The notices come from the reader's thread, posted to the caller's.
+    FT_STATUS setReceiveNotifier(std::function<void()> notify) override {
+        if (!context_)
+            return FT_INVALID_HANDLE;
+        return reader_->setNotifier(std::move(notify));
+    }
+
     // The handle is given up even when the device is already gone (unplugged):
     // a close that failed then would leave the editor unable to disconnect.
+    // The reader ends first: it must not read from a closed context.
     FT_STATUS close() override {
-        if (context_)
-            ftdi_usb_close(context_.get());
+        if (!context_)
+            return FT_OK;
+        reader_->stop();
+        ftdi_usb_close(context_.get());
         context_.reset();
-        queue_.clear();
         return FT_OK;
     }
 
   private:
     Context context_;
-    std::deque<std::uint8_t> queue_;
+    std::unique_ptr<UsbReader> reader_;
 };
 
 } // namespace

@@ -5,8 +5,9 @@
 namespace brivo {
 
 // Real FT230X bridges over libftdi1. libftdi has no queue-status call, so an
-// open port pulls what the chip has into a host-side queue whenever the queue
-// status is asked for, and reads take from that queue.
+// open port reads the chip on a thread of its own into a host-side queue; the
+// queue status and reads look only at that queue, and the port tells of bytes
+// that arrive and of a failed read through its receive notifier.
 class UsbDriver final : public Driver {
   public:
     std::string name() const override { return "usb"; }
