@@ -36,12 +36,19 @@ QString program_length_fault(const std::uint8_t* bytes, qint64 count) {
     qint64 field = 0;
     for (int i = 0; i < kProgramLengthFieldBytes; ++i)
         field = (field << 8) | bytes[i];
-    if (field == count)
-        return {};
-    return QStringLiteral("The program's length field says %1 bytes, but the program is %2 bytes "
-                          "long. It was not sent.")
-        .arg(field)
-        .arg(count);
+    if (field != count)
+        return QStringLiteral("The program's length field says %1 bytes, but the program is %2 "
+                              "bytes long. It was not sent.")
+            .arg(field)
+            .arg(count);
+    // The field's first byte is also the pedal's upload command: a program
+    // that does not start with 00 would be read as other commands.
+    if (bytes[0] != 0x00)
+        return QStringLiteral("The program is %1 bytes long; the pedal takes at most %2, as its "
+                              "length field starts with the upload command (00). It was not sent.")
+            .arg(count)
+            .arg(kLongestProgramBytes);
+    return {};
 }
 
 QString program_text_fault(const QString& programText) {

@@ -21,8 +21,11 @@ QString upload_answer_text(const QByteArray& answer);
 constexpr qint64 kMaxProgramBytes = 65536;
 constexpr qint64 kRawFileSlackBytes = 4096;
 constexpr qint64 kMaxRawProgramFileBytes = 2 * kMaxProgramBytes + kRawFileSlackBytes;
-// A program's first three bytes give its whole length, big-endian.
+// A program's first three bytes give its whole length, big-endian; the
+// first of them is the upload command, 00, so the longest program the pedal
+// reads is one byte short of the transmit buffer.
 constexpr int kProgramLengthFieldBytes = 3;
+constexpr qint64 kLongestProgramBytes = 0xFFFF;
 
 // Why a raw program file of `fileBytes` bytes is refused unread, or an empty
 // text when it may be read.
@@ -33,9 +36,10 @@ QString raw_file_size_fault(qint64 fileBytes);
 QString raw_file_summary(const QString& content);
 
 // Why program bytes disagree with their own length field, naming both
-// lengths, or an empty text when they agree. The pedal reads as many bytes
-// as the field says, so a program that disagrees would swallow or leave
-// over bytes of the following messages.
+// lengths, or are longer than the pedal reads; an empty text when they may
+// be sent. The pedal reads as many bytes as the field says, so a program
+// that disagrees would swallow or leave over bytes of the following
+// messages.
 QString program_length_fault(const std::uint8_t* bytes, qint64 count);
 
 // Why a program text cannot be sent, or an empty text when it can: it must be

@@ -185,6 +185,9 @@ Task<> PedalSession::parameterConversation(QString message, QString logLine, boo
 }
 
 void PedalSession::setLimit(int slot, bool maximum, std::int32_t value) {
+    // Refused, the limits stay what the pedal holds.
+    if (!admits(Conversation::Send))
+        return;
     const auto j = static_cast<std::size_t>(slot);
     if (maximum)
         params_.maxLimits[j] = static_cast<std::uint32_t>(value);
@@ -197,6 +200,9 @@ void PedalSession::setLimit(int slot, bool maximum, std::int32_t value) {
 }
 
 void PedalSession::clearLimits(int slot) {
+    // One click, one answer: both limits go, or neither.
+    if (!admits(Conversation::Send))
+        return;
     setLimit(slot, false, 0);
     setLimit(slot, true, kValueMax);
 }

@@ -63,8 +63,17 @@ TEST(UploadProgram, LengthFieldMustMatchTheProgramsSize) {
         std::vector<std::uint8_t> bytes;
         const char* fault;
     };
+    // 64 KB: the length field would start with 01, a set-parameter command.
+    std::vector<std::uint8_t> tooLong(65536, 0x00);
+    tooLong[0] = 0x01;
+    std::vector<std::uint8_t> longest(65535, 0x00);
+    longest[1] = 0xFF;
+    longest[2] = 0xFF;
     const Case cases[] = {
         {{0x00, 0x00, 0x04, 0x99}, ""},
+        {longest, ""},
+        {tooLong, "The program is 65536 bytes long; the pedal takes at most 65535, as its length "
+                  "field starts with the upload command (00). It was not sent."},
         {{0x00, 0x00, 0x03}, ""},
         {{0x00, 0x10, 0x00, 0x99},
          "The program's length field says 4096 bytes, but the program is "

@@ -214,6 +214,10 @@ TEST_F(RawProgramFile, FileTooLargeOrWithAWrongLengthFieldIsRefusedUnsent) {
     const QByteArray program = resources::load_resource_lines("CLEAN_BOOST").value(0).toLatin1();
     QByteArray longer = program;
     longer.replace(0, 6, "000501"); // says 1281 bytes
+    // 64 KB, its length field right: the pedal would read its first byte as
+    // a set-parameter command, and the rest as whatever follows.
+    QByteArray sixtyFourK = "010000" + program.mid(6);
+    sixtyFourK.append(QByteArray(2 * 65536 - sixtyFourK.size(), '0'));
     struct Case {
         const char* name;
         QByteArray content;
@@ -226,6 +230,9 @@ TEST_F(RawProgramFile, FileTooLargeOrWithAWrongLengthFieldIsRefusedUnsent) {
         {"length field one more", longer,
          "The program's length field says 1281 bytes, but the program is 1280 bytes long. It was "
          "not sent."},
+        {"64 KB", sixtyFourK,
+         "The program is 65536 bytes long; the pedal takes at most 65535, as its length field "
+         "starts with the upload command (00). It was not sent."},
         {"a byte left over", program + "00",
          "The program's length field says 1280 bytes, but the program is 1281 bytes long. It was "
          "not sent."},
