@@ -99,10 +99,7 @@ void TformMain::btnTestClick() {
 }
 
 void TformMain::btnAssignClick() {
-    std::array<bool, kParamSlots> reversed{};
-    if (fxParameters_ != nullptr)
-        reversed = fxParameters_->reverseFlags();
-    editor_.session.assign(reversed);
+    editor_.session.assign(editor_.session.params().reverseFlags);
 }
 
 } // namespace brivo

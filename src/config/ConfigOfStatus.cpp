@@ -80,6 +80,7 @@ ConfigAssignment apply_config_assignments(ParamState& params, const ConfigSettin
     for (int i = 0; i < T; ++i) {
         apply_assignment_choice(params, i, controllerIndex(settings.assignments[i]));
         result.reversed[i] = i < static_cast<int>(settings.reversed.size()) && settings.reversed[i];
+        params.reverseFlags[static_cast<std::size_t>(i)] = result.reversed[i];
     }
     const int P = std::min(potCount(params), static_cast<int>(settings.minPercents.size()));
     for (int j = 0; j < P; ++j) {

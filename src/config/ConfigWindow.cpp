@@ -36,8 +36,7 @@ ConfigSettings gather_config(const TformFXParameters& form, const ParamState& pa
             }
         }
         settings.assignments.append(name);
-        const QCheckBox* reverse = form.chkReverse(i);
-        settings.reversed.push_back(reverse != nullptr && reverse->isChecked());
+        settings.reversed.push_back(params.reverseFlags[static_cast<std::size_t>(i)]);
     }
     for (int j = 0; j < P; ++j) {
         const QPushButton* min = form.btnMin(j);
@@ -81,6 +80,7 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
         // A box already on this entry raises no change, and an emptied box
         // keeps the flag: the column and flag must still say what the file says.
         apply_assignment_choice(params, i, controller);
+        params.reverseFlags[static_cast<std::size_t>(i)] = settings.reversed[i];
         if (QCheckBox* reverse = form.chkReverse(i))
             reverse->setChecked(settings.reversed[i]);
     }

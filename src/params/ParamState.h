@@ -47,6 +47,9 @@ struct ParamState {
     std::vector<std::int32_t> statusValues;
     std::array<std::array<std::uint32_t, kParamSlots>, kControllerCount> assignMatrix{};
     std::array<std::uint8_t, kParamSlots> assignedFlags{};
+    // The reverse ticks that "Assign" sends with the table, as the window
+    // shows them (a rebuilt window starts with none).
+    std::array<bool, kParamSlots> reverseFlags{};
     std::array<std::uint32_t, kParamSlots> minLimits{};
     std::array<std::uint32_t, kParamSlots> maxLimits{};
     std::array<std::uint8_t, kAssignTableBytes> assignTable{};

@@ -77,9 +77,11 @@ void apply_status_reverse_flags(TformFXParameters& form, ParamState& params,
                                 const std::vector<std::uint8_t>& statusBytes) {
     const StatusRecord record = decode_status_record(statusBytes, params.paramCount);
     const int T = parameterCount(params);
-    for (int c = 0; c < T; ++c)
+    for (int c = 0; c < T; ++c) {
+        params.reverseFlags[static_cast<std::size_t>(c)] = record.reverse[c] != 0;
         if (QCheckBox* reverse = form.chkReverse(c))
             reverse->setChecked(record.reverse[c] != 0);
+    }
 }
 
 void apply_status_limits(TformFXParameters& form, ParamState& params,

@@ -183,6 +183,8 @@ bool TformFXParameters::OnShow() {
 }
 
 void TformFXParameters::createControls(bool editable) {
+    // The reverse boxes start unticked: the state says what they show.
+    params_.reverseFlags.fill(false);
     const int P = static_cast<int>(params_.potCount);
     const int S = static_cast<int>(params_.switchCount);
     const int T = static_cast<int>(params_.paramCount);
@@ -288,6 +290,9 @@ void TformFXParameters::createControls(bool editable) {
         reverse->setAccessibleDescription(reversible ? kReverseHint : kNoReverseHint);
         reverse->setEnabled(editable && reversible);
         reverse->show();
+        connect(reverse, &QCheckBox::toggled, this, [this, i](bool ticked) {
+            params_.reverseFlags[static_cast<std::size_t>(i)] = ticked;
+        });
         chkReverse_[i] = reverse;
     }
 
@@ -431,10 +436,7 @@ void TformFXParameters::refreshAccessibleNames() {
 }
 
 std::array<bool, kParamSlots> TformFXParameters::reverseFlags() const {
-    std::array<bool, kParamSlots> flags{};
-    for (int i = 0; i < kParamSlots; ++i)
-        flags[i] = chkReverse_[i] != nullptr && chkReverse_[i]->isChecked();
-    return flags;
+    return params_.reverseFlags;
 }
 
 void TformFXParameters::PotParameterChange(QObject* sender) {
