@@ -5,6 +5,7 @@
 #include "base/EditorError.h"
 #include "base/Task.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigOfStatus.h"
 #include "config/ConfigWindow.h"
 #include "params/TformFXParameters.h"
 
@@ -137,9 +138,16 @@ Task<> TformMain::applyConfiguration(ConfigSettings settings) {
     PedalSession& session = editor_.session;
     ParamState& params = session.params();
     const ShownSettings held = shown_settings(*fxParameters_, params);
-    const std::vector<int> limited = apply_config(*fxParameters_, params, settings);
-    // The buttons show the loaded limits; the pedal gets them too, so the
-    // window tells what it does.
+    // The pedal gets each value the window did not show already, then the
+    // limits of the pots the file assigns: the window shows what it sends.
+    const std::vector<ConfigSend> values = config_values_to_send(params, settings, held.controls);
+    std::vector<int> limited;
+    {
+        const auto quiet = fxParameters_->quietChanges();
+        limited = apply_config(*fxParameters_, params, settings);
+    }
+    for (const ConfigSend& send : values)
+        session.sendValue(send.slot, send.value);
     for (const int j : limited) {
         session.setLimit(j, false, static_cast<std::int32_t>(params.minLimits[j]));
         session.setLimit(j, true, static_cast<std::int32_t>(params.maxLimits[j]));

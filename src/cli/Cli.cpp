@@ -41,9 +41,8 @@ const QString kCommandsText =
 Cli::Cli(Clock& clock, QTextStream& out, QTextStream& err, DriverSetup setup)
     : clock_(clock), out_(out), err_(err), setup_(std::move(setup)),
       log_(std::make_unique<CliLog>(err)), dialogs_(std::make_unique<CliDialogs>()),
-      session_(clock, *log_),
-      helpOption_({QStringLiteral("h"), QStringLiteral("help")},
-                  QStringLiteral("Show this help and end.")),
+      session_(clock, *log_), helpOption_({QStringLiteral("h"), QStringLiteral("help")},
+                                          QStringLiteral("Show this help and end.")),
       versionOption_(QStringLiteral("version"), QStringLiteral("Show the version and end.")),
       jsonOption_(QStringLiteral("json"), QStringLiteral("status: print the status as JSON.")),
       rawOption_(QStringLiteral("raw"),
@@ -353,20 +352,6 @@ Task<> Cli::uploadSettled(bool raw) {
                                 .arg(answer.trimmed(), kCompleted)};
     }
     out_ << kCompleted << "\n";
-}
-
-void Cli::sendParameter(int slot, std::int32_t value) {
-    const ParamState& params = session_.params();
-    const int pots = static_cast<int>(params.potCount);
-    const int switches = static_cast<int>(params.switchCount);
-    // The console lines the window's controls write for the same send.
-    if (slot < pots)
-        session_.setParameter(slot, value, QStringLiteral("data sent pot %1: ").arg(slot), false);
-    else if (slot < pots + switches)
-        session_.setParameter(slot, value, QStringLiteral("data sent switch %1: ").arg(slot), true);
-    else
-        session_.setParameter(slot, value, QStringLiteral("data sent multiswitch %1: ").arg(slot),
-                              false);
 }
 
 Task<> Cli::closeLink() {

@@ -82,7 +82,6 @@ class Cli {
     void beginUpload(bool raw);
     Task<> uploadSettled(bool raw);
     Task<> closeLink();
-    void sendParameter(int slot, std::int32_t value);
 
     // Waits: until no conversation holds the link, or for a time.
     struct IdleAwaiter {

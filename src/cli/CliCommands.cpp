@@ -137,7 +137,7 @@ Task<int> Cli::setCommand(QString param, QString valueText) {
     if (!value.error.isEmpty())
         throw Failure{kExitUsage, value.error};
     beginStep();
-    sendParameter(slot.slot, value.value);
+    session_.sendValue(slot.slot, value.value);
     co_await settled();
     out_ << param_info(params, slot.slot).name << ": "
          << shown_value(params, slot.slot, value.value) << '\n';
@@ -191,7 +191,7 @@ Task<int> Cli::configLoadCommand(QString path) {
     const ConfigSettings& settings = *check.settings;
     for (const ConfigSend& send : config_values_to_send(params, settings)) {
         beginStep();
-        sendParameter(send.slot, send.value);
+        session_.sendValue(send.slot, send.value);
         co_await settled();
     }
     // No window keeps the assignments for a later Assign: they go now, with

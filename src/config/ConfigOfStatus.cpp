@@ -53,21 +53,29 @@ ConfigSettings config_of_status(const ParamState& params, const StatusRecord& re
 }
 
 std::vector<ConfigSend> config_values_to_send(const ParamState& params,
-                                              const ConfigSettings& settings) {
+                                              const ConfigSettings& settings,
+                                              const std::vector<std::int32_t>& shown) {
     const int T = std::min(parameterCount(params), static_cast<int>(settings.values.size()));
     const int P = static_cast<int>(params.potCount);
     const int S = static_cast<int>(params.switchCount);
     std::vector<ConfigSend> sends;
     for (int i = 0; i < T; ++i) {
         const std::int32_t value = settings.values[i];
+        const auto slot = static_cast<std::size_t>(i);
+        const auto showing = [&shown, slot](std::int32_t control) {
+            return slot < shown.size() && shown[slot] == control;
+        };
         if (i < P) {
-            sends.push_back({i, std::clamp(value, 0, kValueMax)});
+            const std::int32_t position = std::clamp(value, 0, kValueMax);
+            if (!showing(position))
+                sends.push_back({i, position});
         } else if (i < P + S) {
-            sends.push_back({i, switch_value(value > 0)});
+            if (!showing(value > 0 ? 1 : 0))
+                sends.push_back({i, switch_value(value > 0)});
         } else {
-            const std::uint32_t options = params.optionCounts[i];
+            const std::uint32_t options = params.optionCounts[slot];
             const int index = multi_switch_index(value, options);
-            if (index >= 0)
+            if (index >= 0 && !showing(index))
                 sends.push_back({i, multi_switch_value(index, options)});
         }
     }

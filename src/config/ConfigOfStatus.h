@@ -29,12 +29,16 @@ ConfigSettings config_of_status(const ParamState& params, const StatusRecord& re
 // control would send it: a pot held within 0 to 1023, a switch 1023 when
 // its value is above 0 and 0 otherwise, a multi-switch the value of the
 // option it selects. A multi-switch that selects no option sends nothing.
+// With `shown` (per parameter what its control shows: a pot's position, a
+// switch's 1 or 0, a multi-switch's index), a value the control already
+// shows is not sent, as an unchanged control sends nothing.
 struct ConfigSend {
     int slot;
     std::int32_t value;
 };
 std::vector<ConfigSend> config_values_to_send(const ParamState& params,
-                                              const ConfigSettings& settings);
+                                              const ConfigSettings& settings,
+                                              const std::vector<std::int32_t>& shown = {});
 
 // The assignment matrix, flags, reverse flags and limits the settings ask
 // for, put into `params` as a load into the window would put them: "NA"

@@ -61,12 +61,7 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
         if (QSlider* pot = form.trkPot(i)) {
             pot->setValue(value); // the slider keeps it within 0 to 1023
         } else if (ToggleSwitch* toggle = form.swtSwitch(i)) {
-            const bool on = value > 0;
-            if (toggle->isChecked() != on) {
-                toggle->setChecked(on);
-                // The pedal learns of it as of a player's click.
-                emit form.switchClicked(i);
-            }
+            toggle->setChecked(value > 0);
             form.showSwitchState(i);
         } else if (QComboBox* multi = form.cmbMultiSwitch(i)) {
             multi->setCurrentIndex(multi_switch_index(value, params.optionCounts[i]));

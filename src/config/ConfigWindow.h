@@ -40,12 +40,12 @@ void restore_unsent(TformFXParameters& form, ParamState& params, const ShownSett
 QString partial_load_text(const ParamState& params, const std::vector<ParamChange>& sent,
                           const std::vector<ParamChange>& unsent, const QString& failure);
 
-// Puts checked settings into the window and the state, through the controls'
-// change handling as a player's changes would go (pots and multi-switches send
-// their values, switches their state; assignments and reverse flags wait for
-// "Assign"). "NA" clears a parameter's assignment and empties its box. Assigned pots take their
-// limits, shown on enabled buttons; unassigned pots show "-" and keep theirs.
-// Returns the pots whose limits were set, for the caller to send.
+// Shows checked settings in the window and puts them into the state; it
+// sends nothing (the caller holds the window's changes quiet and sends what
+// config_values_to_send and the limits give; assignments and reverse flags
+// wait for "Assign"). "NA" clears a parameter's assignment and empties its
+// box. Assigned pots take their limits, shown on enabled buttons; unassigned
+// pots show "-" and keep theirs. Returns the pots whose limits were set.
 std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
                               const ConfigSettings& settings);
 

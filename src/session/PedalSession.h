@@ -117,6 +117,9 @@ class PedalSession final : public QObject {
     void store();
     void assign(const std::array<bool, kParamSlots>& reversed);
     void setParameter(int slot, std::int32_t value, const QString& logLine, bool appendLine);
+    // The value of parameter `slot`, with the console line of its kind of
+    // control (pot, switch or multi-switch).
+    void sendValue(int slot, std::int32_t value);
     void setLimit(int slot, bool maximum, std::int32_t value);
     void clearLimits(int slot);
     // Inside a conversation: the parameter and limit sends queued so far go

@@ -11,7 +11,6 @@
 
 namespace brivo {
 
-
 ScanResult PedalSession::scan(bool quiet) {
     ScanResult result;
     device_.GetFTDeviceCount();

@@ -175,6 +175,17 @@ void PedalSession::setParameter(int slot, std::int32_t value, const QString& log
         ParamChange{slot, ParamChange::Kind::Value});
 }
 
+void PedalSession::sendValue(int slot, std::int32_t value) {
+    const int pots = static_cast<int>(params_.potCount);
+    const int switches = static_cast<int>(params_.switchCount);
+    if (slot < pots)
+        setParameter(slot, value, QStringLiteral("data sent pot %1: ").arg(slot), false);
+    else if (slot < pots + switches)
+        setParameter(slot, value, QStringLiteral("data sent switch %1: ").arg(slot), true);
+    else
+        setParameter(slot, value, QStringLiteral("data sent multiswitch %1: ").arg(slot), false);
+}
+
 Task<> PedalSession::parameterConversation(QString message, QString logLine, bool appendLine) {
     if (appendLine)
         log_.append_line(logLine + message);

@@ -75,6 +75,8 @@ TEST(ConfigOfStatus, ALoadedFileSendsWhatTheWindowsControlsWouldSend) {
         const char* what;
         std::vector<std::int32_t> values;
         std::vector<ConfigSend> sends;
+        // What the controls show: a value they show already is not sent.
+        std::vector<std::int32_t> shown = {};
     };
     const auto same = [](const std::vector<ConfigSend>& a, const std::vector<ConfigSend>& b) {
         return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
@@ -93,12 +95,20 @@ TEST(ConfigOfStatus, ALoadedFileSendsWhatTheWindowsControlsWouldSend) {
         {"a multi-switch that selects nothing sends nothing",
          {1, 1, 0, -400},
          {{0, 1}, {1, 1}, {2, 0}}},
+        {"controls that already show the values send nothing",
+         {-5, 2000, 7, 700},
+         {},
+         {0, 1023, 1, 2}},
+        {"only the controls that change send",
+         {300, 1023, 0, 0},
+         {{0, 300}, {2, 0}, {3, 0}},
+         {299, 1023, 1, -1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ConfigSettings settings;
         settings.values = c.values;
-        EXPECT_TRUE(same(config_values_to_send(params, settings), c.sends));
+        EXPECT_TRUE(same(config_values_to_send(params, settings, c.shown), c.sends));
     }
 }
 
