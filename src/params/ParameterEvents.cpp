@@ -41,24 +41,20 @@ void ParameterEvents::PotParameterChange(int i) {
     // While the live loop runs the pedal's own controls drive the window.
     if (session_.liveLoopRunning())
         return;
-    session_.setParameter(i, pot_value(window_.trkPot(i)->value()),
-                          QStringLiteral("data sent pot %1: ").arg(i), false);
+    session_.sendValue(i, pot_value(window_.trkPot(i)->value()));
 }
 
 void ParameterEvents::SwitchParameterClick(int i) {
     if (session_.liveLoopRunning())
         return;
-    session_.setParameter(i, switch_value(window_.swtSwitch(i)->isChecked()),
-                          QStringLiteral("data sent switch %1: ").arg(i), true);
+    session_.sendValue(i, switch_value(window_.swtSwitch(i)->isChecked()));
     window_.showSwitchState(i);
 }
 
 void ParameterEvents::MultiSwitchOnChange(int i) {
     const auto slot = static_cast<std::size_t>(i);
-    session_.setParameter(i,
-                          multi_switch_value(window_.cmbMultiSwitch(i)->currentIndex(),
-                                             session_.params().optionCounts[slot]),
-                          QStringLiteral("data sent multiswitch %1: ").arg(i), false);
+    session_.sendValue(i, multi_switch_value(window_.cmbMultiSwitch(i)->currentIndex(),
+                                             session_.params().optionCounts[slot]));
 }
 
 void ParameterEvents::limitAction(int j, int code) {
