@@ -355,7 +355,7 @@ Task<> Cli::uploadSettled(bool raw) {
 }
 
 Task<> Cli::closeLink() {
-    co_await pauseUs(session_.device().txLineFreeAtUs() - clock_.nowUs() +
+    co_await pauseUs(session_.lineFreeAtUs() - clock_.nowUs() +
                      std::int64_t{kCloseMarginMs} * 1000);
     session_.disconnectPedal();
 }

@@ -214,7 +214,7 @@ bool PedalSession::portAlive() {
 
 void PedalSession::endLostConnection() {
     log_.log_line(QStringLiteral("connection lost: the pedal's port failed"));
-    connection_ = Connection::Disconnected;
+    connection_ = Connection::Lost;
     bootloaderFound_ = false;
     running_.statusEffectName.clear();
 }

@@ -58,6 +58,9 @@ class PedalSession final : public QObject {
         Effect,
         // Open in upgrade mode; bootloaderFound() tells whether it answered.
         Bootloader,
+        // The port failed under the connection (a cable pulled): closed, and
+        // Scan and Connect are needed again.
+        Lost,
     };
 
     PedalSession(Clock& clock, Log& log, QObject* parent = nullptr);
@@ -70,7 +73,9 @@ class PedalSession final : public QObject {
 
     // State.
     Connection connection() const { return connection_; }
-    bool isConnected() const { return connection_ != Connection::Disconnected; }
+    bool isConnected() const {
+        return connection_ == Connection::Effect || connection_ == Connection::Bootloader;
+    }
     bool bootloaderFound() const { return bootloaderFound_; }
     // A conversation holds the link (the live loop included).
     bool busy() const { return current_ != Conversation::None; }
@@ -145,6 +150,9 @@ class PedalSession final : public QObject {
     // Ends a running upgrade at its next wait, the erase's included (the
     // editor is closing); the upgrade says what the flash holds.
     void stopUpgrade() { upgradeStopRequested_ = true; }
+    // When the last byte written has left the bridge: a front end that
+    // closes the link waits for it.
+    std::int64_t lineFreeAtUs() { return device_.txLineFreeAtUs(); }
     // The open bridge is the in-process virtual pedal.
     bool deviceIsSimulated() { return isConnected() && device_.deviceIsSimulated(); }
 

@@ -63,7 +63,7 @@ TEST_F(ReplyJourney, UnpluggingDuringTheWaitEndsItWithTheDriversReport) {
     EXPECT_TRUE(editor.consoleLines().filter("effect number DEC: ").isEmpty());
     EXPECT_FALSE(editor.editor().session.busy());
     // The port went with the cable: the connection ends, without a second box.
-    EXPECT_FALSE(editor.editor().session.isConnected());
+    EXPECT_EQ(editor.editor().session.connection(), PedalSession::Connection::Lost);
     EXPECT_EQ(editor.consoleLines().filter("connection lost: the pedal's port failed").size(), 1);
 }
 
