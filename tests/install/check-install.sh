@@ -40,7 +40,8 @@ grep -q "<release version=\"$version\" date=\"$release_date\"" "$metainfo" \
 # Software centres would offer the editor for every device on this common bridge.
 if grep -q '<modalias>' "$metainfo"; then fail "metainfo claims devices by modalias"; fi
 if command -v appstream-util >/dev/null; then
-  appstream-util validate --nonet "$metainfo" >/dev/null || fail "metainfo does not validate strictly"
+  appstream-util validate-strict --nonet "$metainfo" >/dev/null \
+    || fail "metainfo does not validate strictly: $(appstream-util validate-strict --nonet "$metainfo")"
 fi
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo does not validate"
