@@ -22,23 +22,25 @@ LOOKS_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "reso
 
 # bg: window, fg: text, ctl: input and button faces, line: borders,
 # accent / on_accent: selection, checked switches and focus, and the text on it,
-# dim: disabled text, read against bg and ctl. The large-text looks get their size from
+# dim: disabled text, read against bg and ctl; it keeps 6.5:1 on both, since
+# antialiasing draws small text lighter than its colour and the drawn text
+# must still reach 4.5:1. The large-text looks get their size from
 # the scale the editor starts with, so their sheets only set colours.
 LOOKS = {
     1: dict(name="Dark stage", bg="#1b1c1f", fg="#e6e6e6", ctl="#2b2d31", line="#8b9099",
-            accent="#ffb347", on_accent="#1b1c1f", dim="#9a9a9a"),
+            accent="#ffb347", on_accent="#1b1c1f", dim="#b2b2b2"),
     2: dict(name="High contrast, dark", bg="#000000", fg="#ffffff", ctl="#000000",
             line="#ffffff", accent="#ffff00", on_accent="#000000", dim="#a6a6a6"),
     3: dict(name="Large text", bg="#f5f5f2", fg="#141414", ctl="#ffffff", line="#5c5c5c",
-            accent="#0b57a4", on_accent="#ffffff", dim="#6b6b6b"),
+            accent="#0b57a4", on_accent="#ffffff", dim="#585858"),
     4: dict(name="Daylight", bg="#f3efe6", fg="#1e1e1e", ctl="#fffdf8", line="#6f6a60",
-            accent="#005f99", on_accent="#ffffff", dim="#6e6a63"),
+            accent="#005f99", on_accent="#ffffff", dim="#57544f"),
     5: dict(name="High contrast, light", bg="#ffffff", fg="#000000", ctl="#ffffff",
             line="#000000", accent="#00007a", on_accent="#ffffff", dim="#595959"),
     6: dict(name="Large text, dark", bg="#1b1c1f", fg="#f0f0f0", ctl="#2b2d31", line="#8b9099",
-            accent="#ffb347", on_accent="#1b1c1f", dim="#9a9a9a"),
+            accent="#ffb347", on_accent="#1b1c1f", dim="#b2b2b2"),
     7: dict(name="Tandrel blue", bg="#102a43", fg="#f0f4f8", ctl="#1c3d5a", line="#829ab1",
-            accent="#f7c948", on_accent="#102a43", dim="#9fb3c8"),
+            accent="#f7c948", on_accent="#102a43", dim="#b8c7d7"),
 }
 
 TEMPLATE = """\

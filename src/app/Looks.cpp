@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGraphicsOpacityEffect>
+#include <QWidget>
 #include <array>
 
 namespace brivo {
@@ -49,6 +51,13 @@ bool apply_look(int look) {
     if (!sheet)
         return false;
     qApp->setStyleSheet(*sheet);
+    // A faded text (the serial number) cannot meet the AA contrast on every
+    // background: a look that promises it draws the text whole.
+    const bool fadeAllowed = !look_info(look)->meetsContrastAA;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (auto* fade = qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect()))
+            fade->setEnabled(fadeAllowed);
+    }
     return true;
 }
 

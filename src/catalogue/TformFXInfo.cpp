@@ -39,7 +39,14 @@ void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
     const std::optional<QByteArray> page = resources::find(name);
     if (!page)
         throw EditorError(QStringLiteral("Resource %1 not found").arg(name));
+    showPage(besides, effectName, *page);
+}
 
+void TformFXInfo::showPage(const QRect& besides, const QString& effectName,
+                           const QByteArray& page) {
+    if (isVisible())
+        close();
+    const QString name = resource_name_of(effectName) + QStringLiteral("_INFO");
     move(besides.x() + besides.width(), besides.y());
     show();
     setWindowTitle(effectName);
@@ -48,13 +55,13 @@ void TformFXInfo::showPage(const QRect& besides, const QString& effectName) {
         pageFolder_.emplace();
     const QString path = pageFolder_->filePath(name.toUpper() + QStringLiteral(".html"));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*page) != page->size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(page) != page.size())
         throw EditorError(QStringLiteral("Cannot write the information page: ") +
                           file.errorString());
     file.close();
     // The page's own text colour, which the view does not take from the
     // page, so that no look puts its text colour on the page's background.
-    WebBrowser1->document()->setDefaultStyleSheet(page_style_sheet(page_text_colour(*page)));
+    WebBrowser1->document()->setDefaultStyleSheet(page_style_sheet(page_text_colour(page)));
     // Reload even when the same file is shown again.
     WebBrowser1->setSource(QUrl());
     WebBrowser1->setSource(QUrl::fromLocalFile(path));

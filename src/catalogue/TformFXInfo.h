@@ -18,6 +18,9 @@ class TformFXInfo final : public QWidget {
     // the page of `effectName`. Throws when the effect has no page; the window
     // then stays closed.
     void showPage(const QRect& besides, const QString& effectName);
+    // The same with the page's bytes given: `page` is shown under the caption
+    // `effectName`, as a catalogue page is.
+    void showPage(const QRect& besides, const QString& effectName, const QByteArray& page);
 
     QTextBrowser* WebBrowser1 = nullptr;
 

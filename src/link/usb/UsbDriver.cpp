@@ -3,7 +3,6 @@
 #include "link/usb/UsbMapping.h"
 #include "link/usb/UsbReader.h"
 
-#include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <ftdi.h>
@@ -71,16 +70,6 @@ FT_STATUS findBridges(ftdi_context* context, DeviceList& list, std::vector<Found
         found.push_back({entry->dev, {serial.data(), description.data()}});
     }
     return FT_OK;
-}
-
-void warnUnreadableOnce(int unreadable) {
-    static bool warned = false;
-    if (unreadable == 0 || warned)
-        return;
-    warned = true;
-    qWarning("brivo: %d FTDI bridge(s) found but not readable; the udev rule for 0403:6015 "
-             "grants access",
-             unreadable);
 }
 
 // A read for the reader's thread: a USB time-out only means nothing came.
@@ -233,11 +222,12 @@ FT_STATUS UsbDriver::listDevices(std::vector<ListedDevice>& devices) {
     DeviceList list;
     std::vector<FoundDevice> found;
     int unreadable = 0;
+    // Why a bridge is unreadable goes out through inaccessibleDevices(): the
+    // window, the console and brivo-cli say it, so nothing is written here.
     if (const FT_STATUS status =
             findBridges(context.get(), list, found, unreadable, &inaccessible_);
         status != FT_OK)
         return status;
-    warnUnreadableOnce(unreadable);
     if (found.empty() && unreadable > 0)
         return FT_DEVICE_NOT_OPENED;
     for (const FoundDevice& device : found)
