@@ -1,8 +1,12 @@
 #include "base/Clock.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
+#include <sys/timerfd.h>
 #include <thread>
+#include <unistd.h>
 
 namespace brivo {
 
@@ -26,6 +30,62 @@ class QtTimerBackend final : public ClockTimerBackend {
     QTimer timer_;
 };
 
+// A timer to the microsecond: Qt's own count whole milliseconds, and a wait
+// for a one-byte answer would lose most of a millisecond to the rounding.
+// The kernel's timer wakes the thread's event loop through its descriptor.
+class PreciseTimerBackend final : public ClockTimerBackend {
+  public:
+    static std::unique_ptr<PreciseTimerBackend> make(std::function<void()> onTimeout) {
+        const int fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        return std::unique_ptr<PreciseTimerBackend>(
+            new PreciseTimerBackend(fd, std::move(onTimeout)));
+    }
+    ~PreciseTimerBackend() override {
+        notifier_.setEnabled(false);
+        ::close(fd_);
+    }
+    PreciseTimerBackend(const PreciseTimerBackend&) = delete;
+    PreciseTimerBackend& operator=(const PreciseTimerBackend&) = delete;
+
+    void start(std::int64_t delayUs) override {
+        // A zero time would disarm the timer: the soonest is one nanosecond.
+        const std::int64_t ns = std::max<std::int64_t>(delayUs, 0) * 1000 + 1;
+        itimerspec spec{};
+        spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        active_ = timerfd_settime(fd_, 0, &spec, nullptr) == 0;
+    }
+    void stop() override {
+        const itimerspec none{};
+        timerfd_settime(fd_, 0, &none, nullptr);
+        active_ = false;
+    }
+    bool isActive() const override { return active_; }
+
+  private:
+    PreciseTimerBackend(int fd, std::function<void()> onTimeout)
+        : fd_(fd), notifier_(fd, QSocketNotifier::Read), onTimeout_(std::move(onTimeout)) {
+        QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { expired(); });
+    }
+    void expired() {
+        std::uint64_t count = 0;
+        // Stopped or started again since it rang: nothing is due.
+        if (::read(fd_, &count, sizeof count) != static_cast<ssize_t>(sizeof count) || !active_)
+            return;
+        active_ = false;
+        // The callback may destroy this timer: it runs from a copy.
+        const std::function<void()> onTimeout = onTimeout_;
+        onTimeout();
+    }
+
+    int fd_;
+    QSocketNotifier notifier_;
+    std::function<void()> onTimeout_;
+    bool active_ = false;
+};
+
 } // namespace
 
 std::int64_t RealClock::nowUs() const {
@@ -39,6 +99,8 @@ void RealClock::sleepUs(std::int64_t us) {
 }
 
 std::unique_ptr<ClockTimerBackend> RealClock::makeTimer(std::function<void()> onTimeout) {
+    if (auto precise = PreciseTimerBackend::make(onTimeout))
+        return precise;
     return std::make_unique<QtTimerBackend>(std::move(onTimeout));
 }
 

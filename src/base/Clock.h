@@ -48,7 +48,9 @@ class ClockTimer {
     std::unique_ptr<ClockTimerBackend> backend_;
 };
 
-// Real time; timers are Qt timers of the thread that starts them.
+// Real time; timers ring in the event loop of the thread that makes them, to
+// the microsecond where the system allows (Qt's timers, to the millisecond,
+// elsewhere).
 class RealClock final : public Clock {
   public:
     std::int64_t nowUs() const override;

@@ -61,6 +61,12 @@ class SerialLink {
             return std::nullopt;
         return toProcessor_.received.front().atNs;
     }
+    // When the last written byte on its way reaches the processor.
+    std::optional<std::int64_t> lastProcessorByteAtNs() const {
+        if (toProcessor_.received.empty())
+            return std::nullopt;
+        return toProcessor_.received.back().atNs;
+    }
     std::size_t hostRead(std::uint8_t* out, std::size_t count);
     // Drops what the host could read and what waits in the bridge's packet;
     // bytes still to come from the processor are not affected.

@@ -102,6 +102,18 @@ bool VirtualPedal::hasBytesInFlight() {
     return link_.bytesToProcessor() + link_.bytesFromProcessor() + link_.hostQueued() > 0;
 }
 
+std::optional<std::int64_t> VirtualPedal::nextArrivalAtUs() {
+    advance();
+    const std::optional<std::int64_t> toProcessor = link_.lastProcessorByteAtNs();
+    const std::optional<std::int64_t> toHost = link_.nextHostBytesAtNs();
+    if (!toProcessor && !toHost)
+        return std::nullopt;
+    const std::int64_t ns = std::min(toProcessor.value_or(toHost.value_or(0)),
+                                     toHost.value_or(toProcessor.value_or(0)));
+    // Rounded up: at that microsecond the byte is there.
+    return (ns + kNsPerUs - 1) / kNsPerUs;
+}
+
 void VirtualPedal::sendAnswer(const EffectProcessor::Answer& answer, std::int64_t atNs) {
     if (faults_.silent)
         return;

@@ -148,6 +148,10 @@ class VirtualPedal {
     // host to read them: whoever runs the pedal in real time must keep
     // advancing it (and handing over what is queued) until this is false.
     bool hasBytesInFlight();
+    // When the host next sees bytes, or the processor has all the bytes
+    // written to it, whichever comes first, as things stand now (in
+    // microseconds of the pedal's clock); nothing when no byte is on its way.
+    std::optional<std::int64_t> nextArrivalAtUs();
 
   private:
     friend class VirtualPort;

@@ -2,6 +2,8 @@
 
 #include "virtualpedal/VirtualPedal.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace brivo {
@@ -130,7 +132,14 @@ void VirtualPort::watch() {
     const DWORD queued = pedal_->queued();
     const bool arrived = queued > lastQueued_;
     lastQueued_ = queued;
-    if (pedal_->hasBytesInFlight())
+    // The next look is when the bridge hands bytes over or the processor has
+    // the whole of what was written (and may answer), and within the usual
+    // pace: an answer is seen as soon as it is there. Bytes the host has not
+    // read keep the port looking.
+    if (const std::optional<std::int64_t> atUs = pedal_->nextArrivalAtUs())
+        watchTimer_->startUs(
+            std::clamp<std::int64_t>(*atUs - pedal_->clock().nowUs(), 0, kWatchIntervalUs));
+    else if (pedal_->hasBytesInFlight())
         watchTimer_->startUs(kWatchIntervalUs);
     else
         watchTimer_->stop();
