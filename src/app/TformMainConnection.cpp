@@ -67,8 +67,7 @@ void TformMain::connectionChanged() {
         fxParameters_->EnableDisableControls(false);
         // The limit buttons of assigned pots would stay usable and send to a
         // closed device: nothing of the window talks to the pedal now.
-        for (int j = 0; j < static_cast<int>(editor_.session.params().potCount); ++j)
-            fxParameters_->setLimitButtonsEnabled(j, false);
+        fxParameters_->lockOut();
     }
 }
 

@@ -97,11 +97,9 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
                 continue;
             button->setText(assigned ? QString::number(percent) + QStringLiteral("%")
                                      : QStringLiteral("-"));
-            button->setEnabled(assigned);
         }
-        if (QPushButton* clear = form.btnClearMinMax(j))
-            clear->setEnabled(assigned);
     }
+    form.offerLimits();
     form.refreshAccessibleNames();
     return limited;
 }

@@ -96,9 +96,6 @@ void apply_status_limits(TformFXParameters& form, ParamState& params,
             params.minLimits[j] = min_limit_of_byte(record.minLimitBytes[j]);
             params.maxLimits[j] = max_limit_of_byte(record.maxLimitBytes[j]);
         }
-        for (QPushButton* button : {min, max})
-            if (button != nullptr)
-                button->setEnabled(assigned);
         if (min != nullptr)
             min->setText(assigned
                              ? limit_button_text(static_cast<std::int32_t>(params.minLimits[j]))
@@ -109,6 +106,7 @@ void apply_status_limits(TformFXParameters& form, ParamState& params,
                              : QStringLiteral("-"));
     }
     form.refreshAccessibleNames();
+    form.offerLimits();
 }
 
 } // namespace brivo

@@ -202,7 +202,6 @@ void TformFXParameters::createControls(bool editable) {
         pot->setObjectName(named("trkPot", i));
         pot->setRange(0, kValueMax);
         pot->setGeometry(kPotX, rowY(i), kPotWidth, kControlHeight);
-        pot->setEnabled(editable);
         pot->show();
         connect(pot, &QSlider::valueChanged, this, [this, pot] { PotParameterChange(pot); });
         trkPot_[i] = pot;
@@ -214,7 +213,6 @@ void TformFXParameters::createControls(bool editable) {
         auto* toggle = new ToggleSwitch(this);
         toggle->setObjectName(named("swtSwitch", i));
         toggle->setGeometry(kSwitchX, rowY(i), kSwitchWidth, kControlHeight);
-        toggle->setEnabled(editable);
         toggle->show();
         connect(toggle, &ToggleSwitch::clicked, this,
                 [this, toggle] { SwitchParameterClick(toggle); });
@@ -238,7 +236,6 @@ void TformFXParameters::createControls(bool editable) {
         auto* multi = new QComboBox(this);
         multi->setObjectName(named("cmbMultiSwitch", i));
         multi->setGeometry(kMultiX, rowY(i), kMultiWidth, kControlHeight);
-        multi->setEnabled(editable);
         const MultiSwitchLine line = split_multi_switch_line(params_.paramNames[i]);
         QLabel* label = makeName(i, line.name, kMultiNameWidth);
         label->setWordWrap(true);
@@ -266,7 +263,6 @@ void TformFXParameters::createControls(bool editable) {
         for (const QString& name : controllerNames)
             box->addItem(name);
         box->setCurrentIndex(-1);
-        box->setEnabled(editable);
         box->show();
         connect(box, &QComboBox::currentIndexChanged, this,
                 [this, box] { boxAssignOnChange(box); });
@@ -288,7 +284,6 @@ void TformFXParameters::createControls(bool editable) {
         const bool reversible = i < kReverseFlagSlots;
         reverse->setToolTip(reversible ? kReverseHint : kNoReverseHint);
         reverse->setAccessibleDescription(reversible ? kReverseHint : kNoReverseHint);
-        reverse->setEnabled(editable && reversible);
         reverse->show();
         connect(reverse, &QCheckBox::toggled, this, [this, i](bool ticked) {
             params_.reverseFlags[static_cast<std::size_t>(i)] = ticked;
@@ -303,7 +298,6 @@ void TformFXParameters::createControls(bool editable) {
         button->setGeometry(x, rowY(i), width, kControlHeight);
         button->setToolTip(hint);
         button->setAccessibleDescription(hint);
-        button->setEnabled(false);
         button->show();
         return button;
     };
@@ -319,6 +313,11 @@ void TformFXParameters::createControls(bool editable) {
         btnMax_[i] = max;
         btnClearMinMax_[i] = clear;
     }
+    // Built for the running effect, the controls are offered; the limit
+    // buttons wait for a status, a file or the player's assignment.
+    unlocked_ = editable;
+    limitsOffered_.fill(false);
+    updateControls();
     refreshAccessibleNames();
 }
 
@@ -352,19 +351,39 @@ void TformFXParameters::closeEvent(QCloseEvent* event) {
 void TformFXParameters::EnableDisableControls(bool enable) {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         child->setEnabled(enable);
-    // Ticking these would reach nothing on the pedal.
-    for (int i = kReverseFlagSlots; i < kParamSlots; ++i)
-        if (chkReverse_[i] != nullptr)
-            chkReverse_[i]->setEnabled(false);
-    const int P = std::min(static_cast<int>(params_.potCount), kParamSlots);
-    for (int i = 0; i < P; ++i)
-        setLimitButtonsEnabled(i, params_.assignedFlags[i] == 1);
+    unlocked_ = enable;
+    limitsOffered_.fill(true);
+    updateControls();
 }
 
-void TformFXParameters::setLimitButtonsEnabled(int j, bool enable) {
-    for (QPushButton* button : {btnMin(j), btnMax(j), btnClearMinMax(j)})
-        if (button != nullptr)
-            button->setEnabled(enable);
+void TformFXParameters::offerLimits() {
+    limitsOffered_.fill(true);
+    updateControls();
+}
+
+void TformFXParameters::lockOut() {
+    unlocked_ = false;
+    limitsOffered_.fill(false);
+    updateControls();
+}
+
+void TformFXParameters::updateControls() {
+    const int P = static_cast<int>(params_.potCount);
+    for (int i = 0; i < kParamSlots; ++i) {
+        for (QWidget* control : std::initializer_list<QWidget*>{trkPot_[i], swtSwitch_[i],
+                                                                cmbMultiSwitch_[i], boxAssign_[i]})
+            if (control != nullptr)
+                control->setEnabled(unlocked_);
+        // Ticking these would reach nothing on the pedal.
+        if (chkReverse_[i] != nullptr)
+            chkReverse_[i]->setEnabled(unlocked_ && i < kReverseFlagSlots);
+        // Limits work on assigned pots only.
+        const bool limits = i < P && limitsOffered_[static_cast<std::size_t>(i)] &&
+                            params_.assignedFlags[static_cast<std::size_t>(i)] == 1;
+        for (QPushButton* button : {btnMin_[i], btnMax_[i], btnClearMinMax_[i]})
+            if (button != nullptr)
+                button->setEnabled(limits);
+    }
 }
 
 int TformFXParameters::findParameter(QObject* sender, Kind kind) const {
@@ -470,7 +489,8 @@ void TformFXParameters::boxAssignOnChange(QObject* sender) {
     // choice at once, not at the next status.
     if (c < static_cast<int>(params_.potCount) && boxAssign_[c]->isEnabled()) {
         const bool assigned = params_.assignedFlags[c] == 1;
-        setLimitButtonsEnabled(c, assigned);
+        limitsOffered_[static_cast<std::size_t>(c)] = true;
+        updateControls();
         if (!assigned) {
             btnMin_[c]->setText(kNoLimitText);
             btnMax_[c]->setText(kNoLimitText);

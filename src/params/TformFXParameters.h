@@ -67,9 +67,14 @@ class TformFXParameters : public QWidget {
     // Every child control to `enable`; then each pot's three limit buttons
     // enabled exactly when the pot is assigned.
     void EnableDisableControls(bool enable);
-
-    // The three limit buttons of pot j.
-    void setLimitButtonsEnabled(int j, bool enable);
+    // The limit buttons of every assigned pot are offered (a status or a
+    // file gave the limits).
+    void offerLimits();
+    // The pedal cannot be reached: nothing of the window is offered.
+    void lockOut();
+    // Every enabled state of the window's controls, from whether they are
+    // unlocked, the assignments and which limit buttons are offered.
+    void updateControls();
 
     // The parameter whose control of `kind` is `sender`, by identity over
     // that kind's index range; -1 when none.
@@ -156,6 +161,10 @@ class TformFXParameters : public QWidget {
     ResourceLoader loader_;
     bool built_ = false;
     bool quiet_ = false;
+    // The controls are offered (the running effect's window, unlocked).
+    bool unlocked_ = false;
+    // Per pot: its limit buttons are offered when it is assigned.
+    std::array<bool, kParamSlots> limitsOffered_{};
 
     Slots<QLabel> lblName_{};
     Slots<QSlider> trkPot_{};
