@@ -200,7 +200,8 @@ TEST_F(PtyJourney, AFirmwareFileIsWrittenVerifiedAndStartedOverThePty) {
     window.btnUpgradeFirmware->click();
     waitForSession(h.editor().session);
     ASSERT_EQ(h.dialogs.messages,
-              QStringList{QStringLiteral("Firmware Upgrade Complete, device will now restart")});
+              QStringList{QStringLiteral("Firmware Upgrade Complete, device will now restart")})
+        << h.dialogs.messages.join('|').toStdString();
     const auto flash = h.withPedal([](VirtualPedal& p) { return p.flash(); });
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(flash.data()), firmware.size()), firmware);
     EXPECT_FALSE(main().menuFirmwareUpgradeMode->isChecked());

@@ -1,9 +1,12 @@
 // The serial-port driver against a real pseudo-terminal: the test holds the
 // pedal's end and sees exactly the bytes the driver moves.
+#include "link/serial/TtyPort.h"
 #include "link/serial/SerialDriver.h"
 
 #include "support/PortWait.h"
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSerialPort>
 #include <QThread>
 #include <array>
 #include <cstdlib>
@@ -163,6 +166,32 @@ TEST_F(TtyPortOverPty, AfterAHangUpEveryCallButCloseFails) {
     EXPECT_EQ(port->read(buffer.data(), 2, &got), FT_IO_ERROR);
     EXPECT_EQ(port->purge(FT_PURGE_RX), FT_IO_ERROR);
     EXPECT_EQ(port->close(), FT_OK);
+}
+
+// Qt reports a read notice that finds nothing (its bytes were taken by a
+// wait in the meantime) as a read error: only a tty that stopped taking
+// calls is gone.
+TEST_F(TtyPortOverPty, AReadErrorOfAPortThatStillAnswersLeavesItOpen) {
+    auto serial = std::make_unique<QSerialPort>(QString::fromStdString(path));
+    ASSERT_TRUE(serial->open(QIODevice::ReadWrite));
+    QSerialPort* qt = serial.get();
+    TtyPort tty(std::move(serial));
+    int notices = 0;
+    ASSERT_EQ(tty.setReceiveNotifier([&notices] { ++notices; }), FT_OK);
+
+    emit qt->errorOccurred(QSerialPort::ReadError);
+    pedalSends({0x79});
+    DWORD queued = 0;
+    for (int i = 0; i < 100 && queued == 0; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_EQ(tty.getQueueStatus(&queued), FT_OK);
+    }
+    EXPECT_EQ(queued, 1u);
+
+    // Hung up, the same report ends the port.
+    hangUp();
+    emit qt->errorOccurred(QSerialPort::ReadError);
+    EXPECT_EQ(tty.getQueueStatus(&queued), FT_IO_ERROR);
 }
 
 } // namespace

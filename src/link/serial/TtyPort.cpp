@@ -64,6 +64,12 @@ FT_STATUS TtyPort::statusAfterFailure() {
     return status == FT_OK ? FT_IO_ERROR : status;
 }
 
+bool TtyPort::answers() const {
+    int kernelQueued = 0;
+    // A hung-up tty refuses every ioctl: that is how an unplug shows.
+    return ::ioctl(port_->handle(), FIONREAD, &kernelQueued) == 0;
+}
+
 bool TtyPort::pull() {
     if (gone_ || !port_->isOpen())
         return false;
@@ -202,6 +208,13 @@ FT_STATUS TtyPort::setReceiveNotifier(std::function<void()> notify) {
                                             // once, and the next call reports the loss.
                                             if (!isFatalSerialError(error))
                                                 return;
+                                            // A read notice that finds the bytes already taken
+                                            // reads nothing, and Qt reports a read error with
+                                            // whatever errno stood: the port is still there.
+                                            if (error == QSerialPort::ReadError && answers()) {
+                                                port_->clearError();
+                                                return;
+                                            }
                                             markGone();
                                             if (notify_)
                                                 notify_();

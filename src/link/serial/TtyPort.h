@@ -27,8 +27,8 @@ class TtyPort final : public Port {
     FT_STATUS purge(DWORD mask) override;
     FT_STATUS getQueueStatus(DWORD* queued) override;
     FT_STATUS read(std::uint8_t* buffer, DWORD count, DWORD* got) override;
-    // Returns when every byte is with the kernel: for a real bridge that is
-    // about the bytes' wire time, as with the other drivers' writes.
+    // Returns at once, as a bridge's write does: Qt Serial Port hands the
+    // bytes to the kernel from the event loop.
     FT_STATUS write(const std::uint8_t* data, DWORD count, DWORD* written) override;
     // A tty offers no access to the bridge's EEPROM.
     FT_STATUS readEE(DWORD wordAddress, WORD* value) override;
@@ -40,6 +40,8 @@ class TtyPort final : public Port {
   private:
     // Takes what the kernel holds into the buffer; false when the port is gone.
     bool pull();
+    // The tty still takes calls (an unplugged or hung-up one does not).
+    bool answers() const;
     void markGone();
     FT_STATUS statusAfterFailure();
 
