@@ -52,10 +52,10 @@ class PreciseTimerBackend final : public ClockTimerBackend {
     void start(std::int64_t delayUs) override {
         // A zero time would disarm the timer: the soonest is one nanosecond.
         const std::int64_t ns = std::max<std::int64_t>(delayUs, 0) * 1000 + 1;
-        itimerspec spec{};
-        spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-        active_ = timerfd_settime(fd_, 0, &spec, nullptr) == 0;
+        itimerspec due{};
+        due.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        due.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        active_ = timerfd_settime(fd_, 0, &due, nullptr) == 0;
     }
     void stop() override {
         const itimerspec none{};
