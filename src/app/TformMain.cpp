@@ -298,7 +298,6 @@ void TformMain::FormCreate() {
     // Live Request is how a player watches the pedal's controls move, so the
     // check box is shown; it is offered while Request is.
     chkLiveRequest->show();
-    updateControls();
     // 5. The category list.
     create_categories();
     // 6. Pot limits.

@@ -63,12 +63,9 @@ void TformMain::connectionChanged() {
     }
     lblDeviceName->setText(lblDeviceName->text().remove(QStringLiteral("connected")));
     withdrawEffectCommands();
-    if (fxParameters_ != nullptr && fxParameters_->isVisible()) {
-        fxParameters_->EnableDisableControls(false);
-        // The limit buttons of assigned pots would stay usable and send to a
-        // closed device: nothing of the window talks to the pedal now.
+    // Nothing of the window talks to a closed device.
+    if (fxParameters_ != nullptr && fxParameters_->isVisible())
         fxParameters_->lockOut();
-    }
 }
 
 } // namespace brivo

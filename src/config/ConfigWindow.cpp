@@ -106,7 +106,9 @@ std::vector<int> apply_config(TformFXParameters& form, ParamState& params,
 
 ShownSettings shown_settings(const TformFXParameters& form, const ParamState& params) {
     ShownSettings shown;
-    shown.params = params;
+    shown.statusValues = params.statusValues;
+    shown.minLimits = params.minLimits;
+    shown.maxLimits = params.maxLimits;
     for (int i = 0; i < kParamSlots; ++i) {
         std::int32_t control = 0;
         if (const QSlider* pot = form.trkPot(i))
@@ -136,7 +138,7 @@ void restore_unsent(TformFXParameters& form, ParamState& params, const ShownSett
         case ParamChange::Kind::Value:
             if (slot < params.statusValues.size())
                 params.statusValues[slot] =
-                    slot < held.params.statusValues.size() ? held.params.statusValues[slot] : 0;
+                    slot < held.statusValues.size() ? held.statusValues[slot] : 0;
             if (QSlider* pot = form.trkPot(i)) {
                 pot->setValue(held.controls[slot]);
             } else if (ToggleSwitch* toggle = form.swtSwitch(i)) {
@@ -147,12 +149,12 @@ void restore_unsent(TformFXParameters& form, ParamState& params, const ShownSett
             }
             break;
         case ParamChange::Kind::Minimum:
-            params.minLimits[slot] = held.params.minLimits[slot];
+            params.minLimits[slot] = held.minLimits[slot];
             if (QPushButton* button = form.btnMin(i))
                 button->setText(held.minTexts[slot]);
             break;
         case ParamChange::Kind::Maximum:
-            params.maxLimits[slot] = held.params.maxLimits[slot];
+            params.maxLimits[slot] = held.maxLimits[slot];
             if (QPushButton* button = form.btnMax(i))
                 button->setText(held.maxTexts[slot]);
             break;

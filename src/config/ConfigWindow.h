@@ -4,6 +4,7 @@
 #include "params/ParamState.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,9 @@ struct ShownSettings {
     std::vector<std::int32_t> controls;
     std::vector<QString> minTexts;
     std::vector<QString> maxTexts;
-    ParamState params;
+    std::vector<std::int32_t> statusValues;
+    std::array<std::uint32_t, kParamSlots> minLimits{};
+    std::array<std::uint32_t, kParamSlots> maxLimits{};
 };
 ShownSettings shown_settings(const TformFXParameters& form, const ParamState& params);
 

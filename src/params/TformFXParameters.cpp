@@ -362,7 +362,7 @@ void TformFXParameters::offerLimits() {
 }
 
 void TformFXParameters::lockOut() {
-    unlocked_ = false;
+    EnableDisableControls(false);
     limitsOffered_.fill(false);
     updateControls();
 }
@@ -452,10 +452,6 @@ void TformFXParameters::refreshAccessibleNames() {
         if (btnClearMinMax_[i] != nullptr)
             btnClearMinMax_[i]->setAccessibleName(name + QStringLiteral(" clear limits"));
     }
-}
-
-std::array<bool, kParamSlots> TformFXParameters::reverseFlags() const {
-    return params_.reverseFlags;
 }
 
 void TformFXParameters::PotParameterChange(QObject* sender) {

@@ -70,7 +70,8 @@ class TformFXParameters : public QWidget {
     // The limit buttons of every assigned pot are offered (a status or a
     // file gave the limits).
     void offerLimits();
-    // The pedal cannot be reached: nothing of the window is offered.
+    // The pedal cannot be reached: nothing of the window is offered, the
+    // limit buttons of assigned pots included.
     void lockOut();
     // Every enabled state of the window's controls, from whether they are
     // unlocked, the assignments and which limit buttons are offered.
@@ -88,9 +89,6 @@ class TformFXParameters : public QWidget {
     // EXP"); the hints are the descriptions. The window runs it after its own
     // changes; whoever sets a limit button's text runs it after.
     void refreshAccessibleNames();
-
-    // The reverse boxes' states, parameter by parameter (false where none).
-    std::array<bool, kParamSlots> reverseFlags() const;
 
     // While the returned guard lives, the program's own changes to the
     // controls (a status being applied) raise no pot or multi-switch events,

@@ -145,7 +145,7 @@ TEST_F(Events, SwitchStateLabelAndReverseFlagsReadTheControls) {
 
     form->chkReverse(2)->setChecked(true);
     form->chkReverse(6)->setChecked(true);
-    const auto flags = form->reverseFlags();
+    const auto& flags = params.reverseFlags;
     for (int i = 0; i < kParamSlots; ++i)
         EXPECT_EQ(flags[i], i == 2 || i == 6) << i;
 }
